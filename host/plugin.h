@@ -1,0 +1,29 @@
+// A packer plugin loaded the way a file manager loads it: by path, exports bound by name.
+#pragma once
+#include <string>
+
+#include "common/host_api.h"
+
+namespace oxhost {
+
+struct Plugin {
+  void* module = nullptr;
+  ox::host::OpenArchiveFn openArchive = nullptr;
+  ox::host::ReadHeaderFn readHeader = nullptr;
+  ox::host::ProcessFileFn processFile = nullptr;
+  ox::host::CloseArchiveFn closeArchive = nullptr;
+  ox::host::PackFilesFn packFiles = nullptr;
+  ox::host::DeleteFilesFn deleteFiles = nullptr;
+  ox::host::GetPackerCapsFn getPackerCaps = nullptr;
+
+  // Loads the plugin; returns an error text, empty on success.
+  std::string Load(const std::string& path);
+};
+
+// The plugin for an archive: Vorkel for .mbd, Nalmet for .tap, beside this program.
+std::string PluginPathFor(const std::string& archive);
+
+// A host result code as a clear message.
+std::string ResultText(int code);
+
+}  // namespace oxhost
