@@ -6,6 +6,7 @@
 #include "common/plugin_entry.h"
 #include "disk/disk_image.h"
 #include "disk/disk_module.h"
+#include "common/naming_dialog.h"
 #include "disk/options_dialog.h"
 
 using namespace ox;
@@ -40,8 +41,8 @@ OX_EXPORT int OX_HOSTCALL GetPackerCaps() {
 
 OX_EXPORT void OX_HOSTCALL ConfigurePacker(void* parent, void*) {
   if (!Module().loaded) return;
-  OptionsDialog dialog(Module().settings, Module().paths.ConfigFilePath);
-  plat::RunDialog(Module().instance, kOptionsDialog, parent, dialog, dialog::kCancel);
+  OptionsDialog options(Module().settings, Module().paths.ConfigFilePath);
+  plat::RunDialog(Module().instance, kOptionsDialog, parent, options, dialog::kCancel);
 }
 
 // One function serves both callback setters: the plugin reports no progress and asks for no volume.

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <new>
 
+#include "platform/fault.h"
 #include "platform/posix/native_path.h"
 
 namespace plat {
@@ -118,6 +119,7 @@ bool OpenFile(const char* path, uint32_t access, uint32_t share, Disposition dis
               uint32_t hints, Handle* out) {
   (void)hints;
   *out = kNoHandle;
+  if (InjectedFileFailure()) return Fail(kErrAccessDenied);
   NativePath native(path);
   if (!native.ok() || !*native.c_str()) return Fail(kErrPathNotFound);
   int flags = (access & kAccessWrite) ? O_RDWR : O_RDONLY;
@@ -178,11 +180,13 @@ bool OpenFile(const char* path, uint32_t access, uint32_t share, Disposition dis
 
 bool CloseFile(Handle file) {
   if (file < 0) return Fail(kErrInvalidHandle);
+  bool injected = InjectedFileFailure();
   if (close(static_cast<int>(file)) != 0) return FailErrno();
-  return true;
+  return injected ? Fail(kErrAccessDenied) : true;
 }
 
 bool GetFileSize(Handle file, uint64_t* size) {
+  if (InjectedFileFailure()) return Fail(kErrAccessDenied);
   struct stat st;
   if (fstat(static_cast<int>(file), &st) != 0) return FailErrno();
   *size = static_cast<uint64_t>(st.st_size);
@@ -191,6 +195,7 @@ bool GetFileSize(Handle file, uint64_t* size) {
 
 bool ReadFile(Handle file, void* buffer, uint32_t count, uint32_t* done) {
   *done = 0;
+  if (InjectedFileFailure()) return Fail(kErrAccessDenied);
   auto* p = static_cast<uint8_t*>(buffer);
   while (*done < count) {
     ssize_t n = read(static_cast<int>(file), p + *done, count - *done);
@@ -206,6 +211,7 @@ bool ReadFile(Handle file, void* buffer, uint32_t count, uint32_t* done) {
 
 bool WriteFile(Handle file, const void* buffer, uint32_t count, uint32_t* done) {
   *done = 0;
+  if (InjectedFileFailure()) return Fail(kErrAccessDenied);
   auto* p = static_cast<const uint8_t*>(buffer);
   while (*done < count) {
     ssize_t n = write(static_cast<int>(file), p + *done, count - *done);
@@ -219,6 +225,7 @@ bool WriteFile(Handle file, const void* buffer, uint32_t count, uint32_t* done) 
 }
 
 bool SeekFile(Handle file, int64_t offset, Origin origin, uint64_t* position) {
+  if (InjectedFileFailure()) return Fail(kErrAccessDenied);
   int whence = origin == Origin::kBegin ? SEEK_SET : origin == Origin::kCurrent ? SEEK_CUR : SEEK_END;
   off_t r = lseek(static_cast<int>(file), offset, whence);
   if (r < 0) return Fail(kErrInvalidParameter);
@@ -227,6 +234,7 @@ bool SeekFile(Handle file, int64_t offset, Origin origin, uint64_t* position) {
 }
 
 bool TruncateFile(Handle file) {
+  if (InjectedFileFailure()) return Fail(kErrAccessDenied);
   int fd = static_cast<int>(file);
   if (FindMapped(fd, false)) return Fail(1224);  // a mapping of the file is open
   off_t pos = lseek(fd, 0, SEEK_CUR);
@@ -245,6 +253,7 @@ bool GetFileLastWriteTime(Handle file, uint64_t* fileTime) {
 }
 
 bool SetFileLastWriteTime(Handle file, uint64_t fileTime) {
+  if (InjectedFileFailure()) return Fail(kErrAccessDenied);
   int64_t rel = static_cast<int64_t>(fileTime - kUnixEpochAsFileTime);
   struct timespec times[2];
   times[0].tv_sec = 0;
@@ -263,6 +272,7 @@ bool SetFileLastWriteTime(Handle file, uint64_t fileTime) {
 
 bool CreateMapping(Handle file, bool writable, Handle* mapping) {
   *mapping = kNoHandle;
+  if (InjectedFileFailure()) return Fail(kErrAccessDenied);
   int fd = static_cast<int>(file);
   struct stat st;
   if (fstat(fd, &st) != 0) return FailErrno();
@@ -287,6 +297,7 @@ bool CreateMapping(Handle file, bool writable, Handle* mapping) {
 
 bool MapView(Handle mapping, bool writable, uint8_t** view) {
   *view = nullptr;
+  if (InjectedFileFailure()) return Fail(kErrAccessDenied);
   auto* m = reinterpret_cast<Mapping*>(mapping);
   if (!m) return Fail(kErrInvalidHandle);
   if (writable && !m->writable) return Fail(kErrAccessDenied);
@@ -299,8 +310,9 @@ bool MapView(Handle mapping, bool writable, uint8_t** view) {
 bool UnmapView(Handle mapping, uint8_t* view) {
   auto* m = reinterpret_cast<Mapping*>(mapping);
   if (!m || !view) return Fail(kErrInvalidParameter);
+  bool injected = InjectedFileFailure();
   if (munmap(view, m->size) != 0) return FailErrno();
-  return true;
+  return injected ? Fail(kErrAccessDenied) : true;
 }
 
 bool CloseMapping(Handle mapping) {
@@ -313,6 +325,7 @@ bool CloseMapping(Handle mapping) {
 }
 
 bool DeletePath(const char* path) {
+  if (InjectedFileFailure()) return Fail(kErrAccessDenied);
   NativePath native(path);
   if (!native.ok()) return Fail(kErrPathNotFound);
   struct stat st;
@@ -329,6 +342,7 @@ bool DeletePath(const char* path) {
 }
 
 bool RemoveDir(const char* path) {
+  if (InjectedFileFailure()) return Fail(kErrAccessDenied);
   NativePath native(path);
   if (!native.ok()) return Fail(kErrPathNotFound);
   if (rmdir(native.c_str()) != 0) return FailErrno();
@@ -347,6 +361,7 @@ bool MakeDir(const char* path) {
 }
 
 bool ChangeDir(const char* path) {
+  if (InjectedFileFailure()) return Fail(kErrAccessDenied);
   NativePath native(path);
   if (!native.ok()) return Fail(kErrPathNotFound);
   if (chdir(native.c_str()) != 0) return Fail(errno == ENOENT ? kErrPathNotFound : ErrorFromErrno(errno));
@@ -418,6 +433,7 @@ static bool NextMatch(Search* s, FindData* data) {
 
 bool FindFirst(const char* pattern, FindData* data, Handle* search) {
   *search = kNoHandle;
+  if (InjectedFileFailure()) return Fail(kErrAccessDenied);
   NativePath native(pattern);
   if (!native.ok()) return Fail(kErrPathNotFound);
   auto* s = new (std::nothrow) Search;
