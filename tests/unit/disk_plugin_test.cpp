@@ -5,6 +5,7 @@
 
 #include "image_builder.h"
 #include "listing.h"
+#include "platform/module.h"
 #include "plugins.h"
 #include "temp_dir.h"
 
