@@ -71,7 +71,8 @@ Status ScanTapeBlocks(const char* imagePath, TapeImage* image) {
       Release(entry);
       return appended;
     }
-    strcpy(entry->record.archiveName, imagePath);
+    // The open has checked the path's length; a longer one is cut rather than overrun the field.
+    strncpy(entry->record.archiveName, imagePath, host::kNameField - 1);
     if (bytes[pos + 2] == kHeaderFlag && ReadU16(bytes + pos) == kHeaderBlockLength) {
       if (pos + kHeaderBlockBytes > size) return BadData();
       if (!TapeSumIsZero(bytes + pos + 2, kHeaderBlockLength)) return HostCode(kHostBadArchive);
