@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <thread>
 
 #include "common/host_api.h"
 #include "image_builder.h"
@@ -499,5 +500,54 @@ TEST_F(TapePlugin, OptionsDialogResourceIsLaidOutAsDesigned) {
   EXPECT_NE(controls[7].style & ES_AUTOHSCROLL, 0u);
   EXPECT_EQ(controls[8].style & ES_AUTOHSCROLL, 0u);
   EXPECT_EQ(controls[13].style & (ES_AUTOHSCROLL | ES_READONLY), static_cast<uint32_t>(ES_AUTOHSCROLL | ES_READONLY));
+}
+#endif
+
+#ifdef _WIN32
+// The real dialog from the resource, driven as a user would: a second thread finds the
+// window, reads its controls and clicks, while ConfigurePacker runs modally.
+TEST_F(TapePlugin, OptionsDialogRunsFromItsResource) {
+  std::string tape = dir_ / "t.tap";
+  WriteWholeFile(tape, TapeBuilder().File(3, "screen", Pattern(6912), 16384, 32768).bytes());
+  struct Seen {
+    bool found = false;
+    std::string about, path, prefix, hintBefore, hintAfter;
+    bool decimal = true;
+  } seen;
+  std::thread user([&] {
+    HWND dialog = nullptr;
+    for (int i = 0; i < 200 && !dialog; ++i) {
+      dialog = FindWindowA(nullptr, "Nalmet options");
+      if (!dialog) Sleep(50);
+    }
+    if (!dialog) return;
+    seen.found = true;
+    char text[512];
+    auto read = [&](int id) {
+      GetDlgItemTextA(dialog, id, text, sizeof text);
+      return std::string(text);
+    };
+    seen.about = read(101);
+    seen.path = read(1004);
+    seen.prefix = read(1015);
+    seen.hintBefore = read(1011);
+    seen.decimal = IsDlgButtonChecked(dialog, 1008) == BST_CHECKED;
+    SendMessageA(GetDlgItem(dialog, 1008), BM_CLICK, 0, 0);
+    seen.hintAfter = read(1011);
+    SendMessageA(GetDlgItem(dialog, 102), BM_CLICK, 0, 0);
+  });
+  plugin_.configurePacker(nullptr, nullptr);
+  user.join();
+  ASSERT_TRUE(seen.found);
+  EXPECT_EQ(seen.about, "\nNalmet 0.24 (03-Mar-2010)");
+  EXPECT_EQ(seen.path, dir_ / "plugin" + kSep + "Oxwen.cfg");
+  EXPECT_EQ(seen.prefix, " ");
+  EXPECT_FALSE(seen.decimal);
+  EXPECT_EQ(seen.hintBefore, "");
+  EXPECT_EQ(seen.hintAfter,
+            "It is recommended to restart all instances of Total Commander to fully apply new Vorkel and Nalmet "
+            "settings!");
+  EXPECT_EQ(plugin_.Names(tape), std::vector<std::string>{"screen.3  06912 16384 32768 00000 255 001"});
+  EXPECT_TRUE(fs::exists(dir_ / "plugin" + kSep + "Oxwen.cfg"));
 }
 #endif
