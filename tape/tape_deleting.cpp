@@ -12,8 +12,6 @@ namespace ox::tape {
 
 namespace {
 
-constexpr int32_t kOpenForExtract = 1;  // the host's open mode for extraction
-
 // Moves the cursor past its name when the entry is the one it names.
 bool TakeName(const char*& cursor, const host::HeaderRecord& record) {
   if (!*cursor || strcmp(record.fileName, cursor) != 0) return false;

@@ -13,7 +13,6 @@ namespace ox::tape {
 namespace {
 
 constexpr uint32_t kEntryListCapacity = 10;
-constexpr uint64_t kMaxImageSize = 0x80000000ULL;
 
 Status BadData() { return HostCode(kHostBadData); }
 
@@ -24,7 +23,7 @@ Status OpenAndMap(const char* path, const TapeAccess& access, TapeImage* image) 
                       &image->file))
     return openError;
   uint64_t size;
-  if (!plat::GetFileSize(image->file, &size) || size >= kMaxImageSize) return openError;
+  if (!plat::GetFileSize(image->file, &size) || size >= kMaxImageBytes) return openError;
   image->size = static_cast<uint32_t>(size);
   if (image->size == 0) return Success();  // an empty tape has nothing to map
   if (!plat::CreateMapping(image->file, access.writablePages, &image->mapping)) return openError;

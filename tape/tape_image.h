@@ -10,6 +10,11 @@
 
 namespace ox::tape {
 
+// Images of 2 GiB or more are not opened: sizes and offsets are 32-bit.
+constexpr uint64_t kMaxImageBytes = 0x80000000ULL;
+// The host's open mode for extraction, with which the plugin opens images for itself.
+constexpr int32_t kOpenForExtract = 1;
+
 struct TapeEntry {
   const uint8_t* data;         // first body byte of the data block, or none
   const uint8_t* headerBlock;  // length word of the header block, or none

@@ -16,9 +16,6 @@ namespace ox::tape {
 
 namespace {
 
-constexpr int32_t kOpenForExtract = 1;  // the host's open mode for extraction
-constexpr uint64_t kMaxImageSize = 0x80000000ULL;
-
 // Closes a file when it goes out of scope; the close's result does not matter to the caller.
 struct FileCloser {
   plat::Handle file = plat::kNoHandle;
@@ -116,7 +113,7 @@ Status PackTapeFiles(const char* packedFile, const char* subPath, const char* sr
       return HostCode(kHostEOpen);
   }
   uint64_t startSize;
-  if (!plat::GetFileSize(image.file, &startSize) || startSize >= kMaxImageSize) return HostCode(kHostEOpen);
+  if (!plat::GetFileSize(image.file, &startSize) || startSize >= kMaxImageBytes) return HostCode(kHostEOpen);
   Status status = AppendFiles(image.file, startSize, srcPath, addList);
   if (status.failed()) {
     // Undo: everything this call appended goes again.
