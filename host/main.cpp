@@ -19,7 +19,12 @@ int Usage() {
           "usage: oxhost [--plugin PATH] list ARCHIVE\n"
           "       oxhost [--plugin PATH] test ARCHIVE\n"
           "       oxhost [--plugin PATH] extract ARCHIVE FOLDER\n"
-          "The plugin defaults to Vorkel for .mbd and Nalmet for .tap, beside this program.\n");
+          "       oxhost [--plugin PATH] add ARCHIVE SOURCE-FOLDER [--sub-path PATH] [--move] [--save-paths] NAME...\n"
+          "       oxhost [--plugin PATH] delete ARCHIVE NAME...\n"
+          "       oxhost [--plugin PATH] new ARCHIVE\n"
+          "The plugin defaults to Vorkel for .mbd and Nalmet for .tap, beside this program.\n"
+          "add: NAMEs are relative to SOURCE-FOLDER; a NAME ending with a separator is a folder.\n"
+          "delete: NAMEs as listed. new: makes an empty image where no file is yet.\n");
   return 2;
 }
 
@@ -59,14 +64,84 @@ void MakeFolders(const std::string& path) {
   plat::MakeDir(path.c_str());
 }
 
-int Run(const std::string& pluginPath, const std::string& command, const std::string& archive,
-        const std::string& folder) {
-  Plugin plugin;
-  std::string error = plugin.Load(pluginPath);
-  if (!error.empty()) {
-    fprintf(stderr, "oxhost: %s\n", error.c_str());
-    return 3;
+// Text as the writable, NUL-terminated buffer a host passes.
+std::vector<char> Buffer(const std::string& text) {
+  std::vector<char> b(text.begin(), text.end());
+  b.push_back(0);
+  return b;
+}
+
+// Names as a host lists them for PackFiles and DeleteFiles: each ended by a NUL, the
+// list by an empty name; separators as this platform's hosts write them.
+std::vector<char> NameList(const std::vector<std::string>& names) {
+  std::vector<char> list;
+  for (const std::string& name : names) {
+    for (char c : name) list.push_back(c == '/' ? kSep : c);
+    list.push_back(0);
   }
+  list.push_back(0);
+  return list;
+}
+
+int Report(const char* what, const std::string& archive, int result) {
+  if (result == 0) return 0;
+  fprintf(stderr, "oxhost: %s %s: %s (%d)\n", what, archive.c_str(), ResultText(result).c_str(), result);
+  return 1;
+}
+
+// A host offers an operation only when the plugin has the export and reports the capability.
+bool Refuse(const Plugin& plugin, bool exported, int capability, const char* what) {
+  int caps = plugin.Caps();
+  if (exported && caps >= 0 && (caps & capability)) return false;
+  fprintf(stderr, "oxhost: the plugin cannot %s\n", what);
+  return true;
+}
+
+struct AddOptions {
+  std::string source;
+  std::string subPath;  // empty: the archive's root
+  int flags = 0;
+  std::vector<std::string> names;
+};
+
+int Add(Plugin& plugin, const std::string& archive, const AddOptions& options) {
+  if (Refuse(plugin, plugin.packFiles, ox::host::kCapsModify, "add to an archive")) return 3;
+  std::string source = options.source;
+  if (source.empty() || (source.back() != '/' && source.back() != '\\')) source += kSep;
+  std::vector<char> packed = Buffer(archive), src = Buffer(source), sub = Buffer(options.subPath);
+  std::vector<char> list = NameList(options.names);
+  plugin.SetCallbacks();
+  int r = plugin.packFiles(packed.data(), options.subPath.empty() ? nullptr : sub.data(), src.data(), list.data(),
+                           options.flags);
+  return Report("adding to", archive, r);
+}
+
+int Delete(Plugin& plugin, const std::string& archive, const std::vector<std::string>& names) {
+  if (Refuse(plugin, plugin.deleteFiles, ox::host::kCapsDelete, "delete")) return 3;
+  std::vector<char> packed = Buffer(archive);
+  std::vector<char> list;
+  for (const std::string& name : names) list.insert(list.end(), name.c_str(), name.c_str() + name.size() + 1);
+  list.push_back(0);
+  plugin.SetCallbacks();
+  return Report("deleting from", archive, plugin.deleteFiles(packed.data(), list.data()));
+}
+
+int New(Plugin& plugin, const std::string& archive) {
+  if (Refuse(plugin, plugin.packFiles, ox::host::kCapsNew, "create archives")) return 3;
+  if (plat::GetAttributes(archive.c_str()) != plat::kInvalidAttributes) {
+    fprintf(stderr, "oxhost: %s exists already\n", archive.c_str());
+    return 2;
+  }
+  char here[1024];
+  uint32_t n = plat::CurrentDir(here, sizeof here);
+  std::string source = n > 0 && n < sizeof here ? std::string(here, n) + kSep : std::string();
+  std::vector<char> packed = Buffer(archive), src = Buffer(source);
+  char empty[2] = {0, 0};
+  plugin.SetCallbacks();
+  return Report("creating", archive, plugin.packFiles(packed.data(), nullptr, src.data(), empty, 0));
+}
+
+int Walk(Plugin& plugin, const std::string& command, const std::string& archive, const std::string& folder) {
   std::vector<char> name(archive.begin(), archive.end());
   name.push_back(0);
   OpenArchiveRecord open = {};
@@ -135,16 +210,40 @@ int main(int argc, char** argv) {
       args.erase(args.begin(), args.begin() + 2);
     }
     if (args.size() < 2) return Usage();
-    const std::string& command = args[0];
-    const std::string& archive = args[1];
-    bool known = command == "list" || command == "test" || (command == "extract" && args.size() == 3);
+    const std::string command = args[0];
+    const std::string archive = args[1];
+    std::vector<std::string> rest(args.begin() + 2, args.end());
+    AddOptions add;
+    if (command == "add") {
+      if (rest.empty()) return Usage();
+      add.source = rest[0];
+      for (size_t i = 1; i < rest.size(); ++i) {
+        if (rest[i] == "--sub-path" && i + 1 < rest.size()) add.subPath = rest[++i];
+        else if (rest[i] == "--move") add.flags |= ox::host::kPackMoveFiles;
+        else if (rest[i] == "--save-paths") add.flags |= ox::host::kPackSavePaths;
+        else add.names.push_back(rest[i]);
+      }
+      if (add.names.empty()) return Usage();
+    }
+    bool known = ((command == "list" || command == "test" || command == "new") && rest.empty()) ||
+                 (command == "extract" && rest.size() == 1) || command == "add" ||
+                 (command == "delete" && !rest.empty());
     if (!known) return Usage();
     if (pluginPath.empty()) pluginPath = PluginPathFor(archive);
     if (pluginPath.empty()) {
       fprintf(stderr, "oxhost: no plugin for %s (use --plugin)\n", archive.c_str());
       return 2;
     }
-    return Run(pluginPath, command, archive, args.size() > 2 ? args[2] : "");
+    Plugin plugin;
+    std::string error = plugin.Load(pluginPath);
+    if (!error.empty()) {
+      fprintf(stderr, "oxhost: %s\n", error.c_str());
+      return 3;
+    }
+    if (command == "add") return Add(plugin, archive, add);
+    if (command == "delete") return Delete(plugin, archive, rest);
+    if (command == "new") return New(plugin, archive);
+    return Walk(plugin, command, archive, rest.empty() ? "" : rest[0]);
   } catch (...) {
     fprintf(stderr, "oxhost: out of memory\n");
     return 1;

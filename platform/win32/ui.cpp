@@ -4,13 +4,15 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace plat {
 
 int ShowMessageBox(void* owner, const char* text, const char* title, uint32_t flags) {
-  // Unattended test runs ask for the boxes on standard error, as the POSIX backend shows them.
-  const char* toStderr = getenv("OXWEN_BOXES_TO_STDERR");
-  if (toStderr && *toStderr == '1') {
+  // Automated test runs have nobody to press OK: there the box goes to standard
+  // error as on POSIX (the test runner sets the variable).
+  const char* mode = getenv("OXWEN_MESSAGE_BOXES");
+  if (mode && strcmp(mode, "stderr") == 0) {
     fprintf(stderr, "%s: %s\n", title ? title : "", text ? text : "");
     fflush(stderr);
     return IDOK;
