@@ -516,7 +516,7 @@ TEST_F(TapePlugin, OptionsDialogRunsFromItsResource) {
   } seen;
   std::thread user([&] {
     HWND dialog = nullptr;
-    for (int i = 0; i < 200 && !dialog; ++i) {
+    for (int i = 0; i < 600 && !dialog; ++i) {
       dialog = FindWindowA(nullptr, "Nalmet options");
       if (!dialog) Sleep(50);
     }
