@@ -11,5 +11,7 @@ done
 export TZ=${TZ:-UTC}
 echo "== tests: native"
 ctest --test-dir "$root/build/native-test" --output-on-failure -j2
+echo "== tests: 32-bit Windows (inspected; 32-bit programs cannot run here)"
+ctest --test-dir "$root/build/win32" --output-on-failure -L inspect
 echo "== tests: 64-bit Windows under wine64"
 xvfb-run -a ctest --test-dir "$root/build/win64" --output-on-failure

@@ -42,6 +42,8 @@ class ImageBuilder {
   std::vector<uint8_t> Build();
   std::vector<uint8_t>& bytes() { return image_; }
   uint8_t* Sector(uint32_t s) { return image_.data() + s * 1024; }
+  // The DirectorySlot of a directory number, for damaging the table by hand.
+  uint8_t* Slot(int number) { return Sector(10) + number * 4; }
 
  private:
   uint32_t NextFreeSector(uint32_t from) const;
