@@ -19,11 +19,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-#if defined(_WIN32) && defined(_WIN64)
-const char kPluginFile[] = "Nalmet.wcx64";
-#else
-const char kPluginFile[] = "Nalmet.wcx";
-#endif
+const char kPluginFile[] = "Nalmet" OX_PLUGIN_SUFFIX;
 #ifdef _WIN32
 const char kSep = '\\';
 #else
