@@ -91,5 +91,7 @@ using PackFilesFn = int(OX_HOSTCALL*)(char*, char*, char*, char*, int);
 using DeleteFilesFn = int(OX_HOSTCALL*)(char*, char*);
 using GetPackerCapsFn = int(OX_HOSTCALL*)();
 using ConfigurePackerFn = void(OX_HOSTCALL*)(void*, void*);
+using SetChangeVolProcFn = void(OX_HOSTCALL*)(void*, ChangeVolProc);
+using SetProcessDataProcFn = void(OX_HOSTCALL*)(void*, ProcessDataProc);
 
 }  // namespace ox::host
