@@ -1,9 +1,7 @@
 // oxhost: drives a packer plugin from the command line exactly as a file manager does.
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -21,12 +19,12 @@ int Usage() {
           "usage: oxhost [--plugin PATH] list ARCHIVE\n"
           "       oxhost [--plugin PATH] test ARCHIVE\n"
           "       oxhost [--plugin PATH] extract ARCHIVE FOLDER\n"
-          "       oxhost [--plugin PATH] new ARCHIVE\n"
-          "       oxhost [--plugin PATH] add ARCHIVE SOURCEFOLDER [--into SUBPATH] [--save-paths] [--move] NAME...\n"
+          "       oxhost [--plugin PATH] add ARCHIVE SOURCE-FOLDER [--sub-path PATH] [--move] [--save-paths] NAME...\n"
           "       oxhost [--plugin PATH] delete ARCHIVE NAME...\n"
+          "       oxhost [--plugin PATH] new ARCHIVE\n"
           "The plugin defaults to Vorkel for .mbd and Nalmet for .tap, beside this program.\n"
-          "add: NAMEs are relative to SOURCEFOLDER; a folder is added with everything in it.\n"
-          "delete: NAMEs are paths as listed; a whole folder is FOLDER/*.* (FOLDER\\*.* on Windows).\n");
+          "add: NAMEs are relative to SOURCE-FOLDER; a NAME ending with a separator is a folder.\n"
+          "delete: NAMEs as listed. new: makes an empty image where no file is yet.\n");
   return 2;
 }
 
@@ -66,94 +64,84 @@ void MakeFolders(const std::string& path) {
   plat::MakeDir(path.c_str());
 }
 
-// A list of NUL-terminated names ended by an empty one, as the host interface passes it.
+// Text as the writable, NUL-terminated buffer a host passes.
+std::vector<char> Buffer(const std::string& text) {
+  std::vector<char> b(text.begin(), text.end());
+  b.push_back(0);
+  return b;
+}
+
+// Names as a host lists them for PackFiles and DeleteFiles: each ended by a NUL, the
+// list by an empty name; separators as this platform's hosts write them.
 std::vector<char> NameList(const std::vector<std::string>& names) {
   std::vector<char> list;
-  for (const std::string& n : names) {
-    list.insert(list.end(), n.begin(), n.end());
+  for (const std::string& name : names) {
+    for (char c : name) list.push_back(c == '/' ? kSep : c);
     list.push_back(0);
   }
   list.push_back(0);
   return list;
 }
 
-std::vector<char> Text(const std::string& s) {
-  std::vector<char> text(s.begin(), s.end());
-  text.push_back(0);
-  return text;
+int Report(const char* what, const std::string& archive, int result) {
+  if (result == 0) return 0;
+  fprintf(stderr, "oxhost: %s %s: %s (%d)\n", what, archive.c_str(), ResultText(result).c_str(), result);
+  return 1;
 }
 
-// The plugin keeps the archive's path while it changes the current directory.
-std::string Absolute(const std::string& path) {
-  std::error_code ec;
-  std::filesystem::path p = std::filesystem::absolute(path, ec);
-  return ec ? path : p.string();
+bool Refuse(const Plugin& plugin, int capability, const char* what) {
+  int caps = plugin.Caps();
+  if (caps >= 0 && (caps & capability)) return false;
+  fprintf(stderr, "oxhost: the plugin cannot %s\n", what);
+  return true;
 }
 
-// As a file manager passes a folder: the folder with its separator, then everything in it.
-void AddWithContents(const std::filesystem::path& source, const std::string& name, std::vector<std::string>* names) {
-  std::error_code ec;
-  std::filesystem::path full = source / name;
-  if (!std::filesystem::is_directory(full, ec)) {
-    names->push_back(name);
-    return;
-  }
-  names->push_back(name + kSep);
-  std::vector<std::string> inside;
-  for (const auto& e : std::filesystem::directory_iterator(full, ec)) inside.push_back(e.path().filename().string());
-  std::sort(inside.begin(), inside.end());
-  for (const std::string& child : inside) AddWithContents(source, name + kSep + child, names);
-}
-
-int Report(const char* what, int r) {
-  if (r != 0) fprintf(stderr, "oxhost: %s: %s (%d)\n", what, ResultText(r).c_str(), r);
-  return r == 0 ? 0 : 1;
-}
-
-int Change(const Plugin& plugin, const std::string& command, const std::string& archive,
-           std::vector<std::string> args) {
-  std::vector<char> packed = Text(Absolute(archive));
-  if (command == "delete") {
-    if (!plugin.deleteFiles) return Report("the plugin cannot delete", 24);
-    std::vector<char> list = NameList(args);
-    return Report("delete", plugin.deleteFiles(packed.data(), list.data()));
-  }
-  if (!plugin.packFiles) return Report("the plugin cannot pack", 24);
-  if (command == "new") {
-    std::error_code ec;
-    if (std::filesystem::exists(packed.data(), ec)) {
-      fprintf(stderr, "oxhost: %s exists already\n", archive.c_str());
-      return 1;
-    }
-    std::vector<char> source = Text(Absolute("."));
-    std::vector<char> list = NameList({});
-    return Report("new", plugin.packFiles(packed.data(), nullptr, source.data(), list.data(), 0));
-  }
-  std::string subPath;
+struct AddOptions {
+  std::string source;
+  std::string subPath;  // empty: the archive's root
   int flags = 0;
   std::vector<std::string> names;
-  std::filesystem::path source = Absolute(args.at(0));
-  for (size_t i = 1; i < args.size(); ++i) {
-    if (args[i] == "--into" && i + 1 < args.size()) subPath = args[++i];
-    else if (args[i] == "--save-paths") flags |= ox::host::kPackSavePaths;
-    else if (args[i] == "--move") flags |= ox::host::kPackMoveFiles;
-    else AddWithContents(source, args[i], &names);
-  }
-  std::vector<char> sub = Text(subPath), src = Text(source.string() + kSep), list = NameList(names);
-  return Report("add", plugin.packFiles(packed.data(), subPath.empty() ? nullptr : sub.data(), src.data(),
-                                        list.data(), flags));
+};
+
+int Add(Plugin& plugin, const std::string& archive, const AddOptions& options) {
+  if (!plugin.packFiles) return fprintf(stderr, "oxhost: the plugin cannot pack\n"), 3;
+  if (Refuse(plugin, ox::host::kCapsModify, "add to an existing archive")) return 3;
+  std::string source = options.source;
+  if (source.empty() || (source.back() != '/' && source.back() != '\\')) source += kSep;
+  std::vector<char> packed = Buffer(archive), src = Buffer(source), sub = Buffer(options.subPath);
+  std::vector<char> list = NameList(options.names);
+  plugin.SetCallbacks();
+  int r = plugin.packFiles(packed.data(), options.subPath.empty() ? nullptr : sub.data(), src.data(), list.data(),
+                           options.flags);
+  return Report("adding to", archive, r);
 }
 
-int Run(const std::string& pluginPath, const std::string& command, const std::string& archive,
-        const std::vector<std::string>& rest) {
-  Plugin plugin;
-  std::string error = plugin.Load(pluginPath);
-  if (!error.empty()) {
-    fprintf(stderr, "oxhost: %s\n", error.c_str());
-    return 3;
+int Delete(Plugin& plugin, const std::string& archive, const std::vector<std::string>& names) {
+  if (!plugin.deleteFiles || Refuse(plugin, ox::host::kCapsDelete, "delete")) return 3;
+  std::vector<char> packed = Buffer(archive);
+  std::vector<char> list;
+  for (const std::string& name : names) list.insert(list.end(), name.c_str(), name.c_str() + name.size() + 1);
+  list.push_back(0);
+  plugin.SetCallbacks();
+  return Report("deleting from", archive, plugin.deleteFiles(packed.data(), list.data()));
+}
+
+int New(Plugin& plugin, const std::string& archive) {
+  if (!plugin.packFiles || Refuse(plugin, ox::host::kCapsNew, "create archives")) return 3;
+  if (plat::GetAttributes(archive.c_str()) != plat::kInvalidAttributes) {
+    fprintf(stderr, "oxhost: %s exists already\n", archive.c_str());
+    return 2;
   }
-  if (command == "new" || command == "add" || command == "delete") return Change(plugin, command, archive, rest);
-  const std::string folder = rest.empty() ? "" : rest[0];
+  char here[1024];
+  uint32_t n = plat::CurrentDir(here, sizeof here);
+  std::string source = n > 0 && n < sizeof here ? std::string(here, n) + kSep : std::string();
+  std::vector<char> packed = Buffer(archive), src = Buffer(source);
+  char empty[2] = {0, 0};
+  plugin.SetCallbacks();
+  return Report("creating", archive, plugin.packFiles(packed.data(), nullptr, src.data(), empty, 0));
+}
+
+int Walk(Plugin& plugin, const std::string& command, const std::string& archive, const std::string& folder) {
   std::vector<char> name(archive.begin(), archive.end());
   name.push_back(0);
   OpenArchiveRecord open = {};
@@ -222,18 +210,40 @@ int main(int argc, char** argv) {
       args.erase(args.begin(), args.begin() + 2);
     }
     if (args.size() < 2) return Usage();
-    const std::string& command = args[0];
-    const std::string& archive = args[1];
-    bool known = command == "list" || command == "test" || command == "new" ||
-                 (command == "extract" && args.size() == 3) || (command == "add" && args.size() >= 4) ||
-                 (command == "delete" && args.size() >= 3);
+    const std::string command = args[0];
+    const std::string archive = args[1];
+    std::vector<std::string> rest(args.begin() + 2, args.end());
+    AddOptions add;
+    if (command == "add") {
+      if (rest.empty()) return Usage();
+      add.source = rest[0];
+      for (size_t i = 1; i < rest.size(); ++i) {
+        if (rest[i] == "--sub-path" && i + 1 < rest.size()) add.subPath = rest[++i];
+        else if (rest[i] == "--move") add.flags |= ox::host::kPackMoveFiles;
+        else if (rest[i] == "--save-paths") add.flags |= ox::host::kPackSavePaths;
+        else add.names.push_back(rest[i]);
+      }
+      if (add.names.empty()) return Usage();
+    }
+    bool known = ((command == "list" || command == "test" || command == "new") && rest.empty()) ||
+                 (command == "extract" && rest.size() == 1) || command == "add" ||
+                 (command == "delete" && !rest.empty());
     if (!known) return Usage();
     if (pluginPath.empty()) pluginPath = PluginPathFor(archive);
     if (pluginPath.empty()) {
       fprintf(stderr, "oxhost: no plugin for %s (use --plugin)\n", archive.c_str());
       return 2;
     }
-    return Run(pluginPath, command, archive, std::vector<std::string>(args.begin() + 2, args.end()));
+    Plugin plugin;
+    std::string error = plugin.Load(pluginPath);
+    if (!error.empty()) {
+      fprintf(stderr, "oxhost: %s\n", error.c_str());
+      return 3;
+    }
+    if (command == "add") return Add(plugin, archive, add);
+    if (command == "delete") return Delete(plugin, archive, rest);
+    if (command == "new") return New(plugin, archive);
+    return Walk(plugin, command, archive, rest.empty() ? "" : rest[0]);
   } catch (...) {
     fprintf(stderr, "oxhost: out of memory\n");
     return 1;

@@ -18,9 +18,22 @@ std::string Plugin::Load(const std::string& path) {
   bind(packFiles, "PackFiles");
   bind(deleteFiles, "DeleteFiles");
   bind(getPackerCaps, "GetPackerCaps");
+  bind(setChangeVolProc, "SetChangeVolProc");
+  bind(setProcessDataProc, "SetProcessDataProc");
   if (!openArchive || !readHeader || !processFile || !closeArchive)
     return "plugin " + path + " lacks the reading exports";
   return "";
+}
+
+namespace {
+int OX_HOSTCALL ChangeVolume(char*, int) { return 0; }        // there is no other volume
+int OX_HOSTCALL ProcessData(char*, int) { return 1; }         // go on
+}  // namespace
+
+void Plugin::SetCallbacks() {
+  void* none = reinterpret_cast<void*>(static_cast<intptr_t>(-1));
+  if (setChangeVolProc) setChangeVolProc(none, ChangeVolume);
+  if (setProcessDataProc) setProcessDataProc(none, ProcessData);
 }
 
 std::string PluginPathFor(const std::string& archive) {

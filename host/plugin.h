@@ -15,6 +15,13 @@ struct Plugin {
   ox::host::PackFilesFn packFiles = nullptr;
   ox::host::DeleteFilesFn deleteFiles = nullptr;
   ox::host::GetPackerCapsFn getPackerCaps = nullptr;
+  void(OX_HOSTCALL* setChangeVolProc)(void*, ox::host::ChangeVolProc) = nullptr;
+  void(OX_HOSTCALL* setProcessDataProc)(void*, ox::host::ProcessDataProc) = nullptr;
+
+  // Capability flags, or -1 when the plugin does not report them.
+  int Caps() const { return getPackerCaps ? getPackerCaps() : -1; }
+  // Before packing and deleting a host hands over its callbacks, with no archive open (handle -1).
+  void SetCallbacks();
 
   // Loads the plugin; returns an error text, empty on success.
   std::string Load(const std::string& path);
