@@ -5,6 +5,8 @@
 set -u
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEPREFIX=${WINEPREFIX:-$HOME/.wine-oxwen}
+# Nobody can press OK in a test run: message boxes go to standard error instead.
+export OXWEN_MESSAGE_BOXES=${OXWEN_MESSAGE_BOXES:-stderr}
 out=$(mktemp); err=$(mktemp)
 /usr/lib/wine/wine64 "$@" >"$out" 2>"$err" </dev/null
 rc=$?
