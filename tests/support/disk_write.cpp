@@ -123,6 +123,12 @@ KeepCurrentDir::~KeepCurrentDir() {
   std::filesystem::current_path(saved_, ignored);
 }
 
+std::string Numbered(const char* prefix, int n) {
+  std::string text = prefix;
+  text += std::to_string(n);
+  return text;
+}
+
 uint16_t FatOf(const std::vector<uint8_t>& image, uint32_t sector) { return ox::ReadU16(image.data() + 2048 + 2 * sector); }
 
 }  // namespace oxtest

@@ -38,6 +38,9 @@ std::vector<std::string> ListNames(const std::string& image, int view);
 // Writes a file (and the directories on its way) with the given bytes.
 void MakeFile(const std::string& path, const std::vector<uint8_t>& bytes, int64_t unixTime = 0);
 std::vector<uint8_t> Pattern(size_t n, uint8_t seed);
+// prefix followed by n in decimal (appended: "text" + std::to_string(n) draws a false
+// -Wrestrict warning from the Windows cross compiler).
+std::string Numbered(const char* prefix, int n);
 
 // Puts the process's current directory back, which the writing operations change,
 // so that test folders can be removed.

@@ -204,7 +204,7 @@ TEST_F(DiskAdding, SubPathDirectoriesMustExist) {
 TEST_F(DiskAdding, FailuresLeaveTheImageUnchanged) {
   ImageBuilder root = WithRoot();
   ImageBuilder full = WithRoot();
-  for (int d = 1; d < 256; ++d) full.AddDirectory(d, 0, "D" + std::to_string(d));
+  for (int d = 1; d < 256; ++d) full.AddDirectory(d, 0, oxtest::Numbered("D", d));
   ImageBuilder cycle = WithRoot();
   cycle.AddDirectory(3, 5, "THREE");
   cycle.AddDirectory(5, 3, "FIVE");
@@ -293,7 +293,7 @@ TEST_F(DiskAdding, AFullDirectoryGrowsByASectorAndEqualNamesGetTwoEntries) {
   ImageBuilder b = WithRoot();
   for (int i = 0; i < 31; ++i) {
     FileSpec f;
-    f.name = "f" + std::to_string(i);
+    f.name = oxtest::Numbered("f", i);
     b.AddFile(0, f);
   }
   Write(b);

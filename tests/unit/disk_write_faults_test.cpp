@@ -32,7 +32,7 @@ std::vector<uint8_t> Image() {
   b.AddDirectory(2, 1, "DEEP");
   for (int i = 0; i < 30; ++i) {
     FileSpec f;
-    f.name = "f" + std::to_string(i);
+    f.name = oxtest::Numbered("f", i);
     b.AddFile(0, f);
   }
   FileSpec gone;
@@ -55,6 +55,7 @@ class DiskWriteFaults : public testing::Test {
  protected:
   void Reset() {
     oxtest::WriteWholeFile(image_, original_);
+    fs::current_path(dir_.path());  // the plugin entered the sources, which Windows cannot remove then
     fs::remove_all(src_);
     oxtest::MakeFile(src_ + "/GAMES/a.bin", oxtest::Pattern(1500, 1));
     oxtest::MakeFile(src_ + "/GAMES/SUB/b.bin", {7});
