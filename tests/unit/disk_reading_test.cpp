@@ -4,6 +4,8 @@
 #include <filesystem>
 
 #include "common/alloc.h"
+#include "common/bytes.h"
+#include "common/dos_time.h"
 #include "common/host_boundary.h"
 #include "common/settings.h"
 #include "disk/disk_image.h"
@@ -141,8 +143,11 @@ TEST_F(DiskReading, SimpleViewListsAllNumbers) {
   EXPECT_EQ(listed[9].name, " 004 DEEP\\deep.3  0000 0000 0000 0000 FF 00");
   EXPECT_EQ(listed[14].name, " 009 headerless1");
   EXPECT_EQ(listed.back().name, "255");
-  for (const Listed& e : listed)
-    if (e.name.find('\\') == std::string::npos) EXPECT_TRUE(e.directory) << e.name;
+  for (const Listed& e : listed) {
+    if (e.name.find('\\') == std::string::npos) {
+      EXPECT_TRUE(e.directory) << e.name;
+    }
+  }
   EXPECT_EQ(listed[5].time, 0);
 }
 
@@ -239,7 +244,9 @@ TEST(DiskReadingOpen, FailuresGiveTheirCodes) {
     std::filesystem::resize_file(path, c.size);
     Opened o = OpenInternal(path, 2);
     EXPECT_EQ(o.image, nullptr) << c.what;
-    if (c.size != 4096) EXPECT_EQ(o.openResult, c.result) << c.what;
+    if (c.size != 4096) {
+      EXPECT_EQ(o.openResult, c.result) << c.what;
+    }
   }
   Opened missing = OpenInternal(dir / "missing.mbd", 2);
   EXPECT_EQ(missing.openResult, 15);
