@@ -259,7 +259,7 @@ TEST(BuildDirectoryTree, ListsFilesInDiskOrderAndNamesHeaderlessOnesAcrossTheIma
   builder.AddFile(0, File("h0", 0xA0));
   std::vector<uint32_t> offsets;
   for (int i = 0; i < 40; ++i) {  // runs on into the directory's second sector
-    offsets.push_back(builder.AddFile(0, File("n" + std::to_string(i), i == 35 ? 0xA0 : 0xB0)));
+    offsets.push_back(builder.AddFile(0, File(std::string("n").append(std::to_string(i)), i == 35 ? 0xA0 : 0xB0)));
   }
   for (int32_t view : {kViewTree, kViewSimple}) {
     Opened image(builder);
@@ -389,7 +389,7 @@ TEST(BuildDirectoryTree, EveryFailedAllocationIsOutOfMemoryAndLeaksNothing) {
   builder.AddDirectory(11, 12, "a");
   builder.AddDirectory(12, 11, "b");
   builder.AddFile(1, File("h", 0xA0));
-  for (int i = 0; i < 35; ++i) builder.AddFile(0, File("f" + std::to_string(i)));
+  for (int i = 0; i < 35; ++i) builder.AddFile(0, File(std::string("f").append(std::to_string(i))));
   for (int32_t view : {kViewTree, kViewSimple}) {
     Opened image(builder);
     ASSERT_TRUE(image.Build(view).ok);
