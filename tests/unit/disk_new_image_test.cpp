@@ -169,6 +169,7 @@ TEST_F(NewImageDialogTest, WithoutAStoredConfigurationOrBootsDirectoryNotBootabl
   EXPECT_EQ(c.result, kCreateButton);
   EXPECT_STREQ(live_.BootConfig, "Not bootable");
 
+  fs::current_path(dir_.path());  // the dialog entered the boots directory
   fs::remove_all(dir_ / "boots");
   c = Open();
   EXPECT_EQ(c.controls[kBootList].items, Names{"Not bootable"});
@@ -277,6 +278,7 @@ TEST_F(DiskNewImage, ButtonsAndChoicesOfTheDialog) {
 }
 
 TEST_F(DiskNewImage, AMissingBootsDirectoryLeavesAnEmptyFile) {
+  fs::current_path(dir_.path());
   fs::remove_all(dir_ / "boots");
   // Only a configuration with an empty name is still bootable when the list is bare.
   EXPECT_EQ(Make("104:select=1004=-1,click=1005", "CFG"), (Outcome{1, "Boots directory not found\n"}));
