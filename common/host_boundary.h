@@ -3,10 +3,14 @@
 // with Unix conventions, so the native build converts at the boundary, and only there.
 #pragma once
 #include <cstddef>
+#include <cstdint>
 
 #include "common/host_api.h"
 
 namespace ox::host {
+
+// A DOS local date and time as Unix seconds, the file time of Linux hosts; 0 stays 0.
+int32_t DosDateTimeToUnixSeconds(uint32_t dosDateTime);
 
 // Turns a prepared header record into what this platform's hosts expect.
 void ToHostConventions(HeaderRecord* record);

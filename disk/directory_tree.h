@@ -4,14 +4,16 @@
 #pragma once
 #include <cstdint>
 
+#include "common/settings.h"
 #include "common/status.h"
 #include "disk/tree_node.h"
 #include "disk/volume.h"
 
 namespace ox::disk {
 
-// The values of the DirStructViewMode setting.
-enum TreeView : int32_t { kViewSimple = 1, kViewTree = 2 };
+// The views are the values of the DirStructViewMode setting.
+using ox::kViewSimple;
+using ox::kViewTree;
 
 // Builds the tree of the volume and fills the volume's directory-node table.
 // On failure *root is nullptr and nothing built is left behind.

@@ -89,9 +89,10 @@ int Report(const char* what, const std::string& archive, int result) {
   return 1;
 }
 
-bool Refuse(const Plugin& plugin, int capability, const char* what) {
+// A host offers an operation only when the plugin has the export and reports the capability.
+bool Refuse(const Plugin& plugin, bool exported, int capability, const char* what) {
   int caps = plugin.Caps();
-  if (caps >= 0 && (caps & capability)) return false;
+  if (exported && caps >= 0 && (caps & capability)) return false;
   fprintf(stderr, "oxhost: the plugin cannot %s\n", what);
   return true;
 }
@@ -104,8 +105,7 @@ struct AddOptions {
 };
 
 int Add(Plugin& plugin, const std::string& archive, const AddOptions& options) {
-  if (!plugin.packFiles) return fprintf(stderr, "oxhost: the plugin cannot pack\n"), 3;
-  if (Refuse(plugin, ox::host::kCapsModify, "add to an existing archive")) return 3;
+  if (Refuse(plugin, plugin.packFiles, ox::host::kCapsModify, "add to an archive")) return 3;
   std::string source = options.source;
   if (source.empty() || (source.back() != '/' && source.back() != '\\')) source += kSep;
   std::vector<char> packed = Buffer(archive), src = Buffer(source), sub = Buffer(options.subPath);
@@ -117,7 +117,7 @@ int Add(Plugin& plugin, const std::string& archive, const AddOptions& options) {
 }
 
 int Delete(Plugin& plugin, const std::string& archive, const std::vector<std::string>& names) {
-  if (!plugin.deleteFiles || Refuse(plugin, ox::host::kCapsDelete, "delete")) return 3;
+  if (Refuse(plugin, plugin.deleteFiles, ox::host::kCapsDelete, "delete")) return 3;
   std::vector<char> packed = Buffer(archive);
   std::vector<char> list;
   for (const std::string& name : names) list.insert(list.end(), name.c_str(), name.c_str() + name.size() + 1);
@@ -127,7 +127,7 @@ int Delete(Plugin& plugin, const std::string& archive, const std::vector<std::st
 }
 
 int New(Plugin& plugin, const std::string& archive) {
-  if (!plugin.packFiles || Refuse(plugin, ox::host::kCapsNew, "create archives")) return 3;
+  if (Refuse(plugin, plugin.packFiles, ox::host::kCapsNew, "create archives")) return 3;
   if (plat::GetAttributes(archive.c_str()) != plat::kInvalidAttributes) {
     fprintf(stderr, "oxhost: %s exists already\n", archive.c_str());
     return 2;

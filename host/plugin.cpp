@@ -26,8 +26,8 @@ std::string Plugin::Load(const std::string& path) {
 }
 
 namespace {
-int OX_HOSTCALL ChangeVolume(char*, int) { return 0; }        // there is no other volume
-int OX_HOSTCALL ProcessData(char*, int) { return 1; }         // go on
+int OX_HOSTCALL ChangeVolume(char*, int) { return 0; }  // there is no other volume
+int OX_HOSTCALL ProcessData(char*, int) { return 1; }   // go on
 }  // namespace
 
 void Plugin::SetCallbacks() {

@@ -28,6 +28,7 @@ enum ErrorCode : uint32_t {
   kErrDirNotEmpty = 145,
   kErrAlreadyExists = 183,
   kErrNoMoreFiles = 18,
+  kErrGenFailure = 31,  // what an injected fault reports
 };
 uint32_t LastError();
 
@@ -73,5 +74,22 @@ struct FindData {
 bool FindFirst(const char* pattern, FindData* data, Handle* search);
 bool FindNext(Handle search, FindData* data);
 bool FindClose(Handle search);
+
+// Test seam, shared by both backends: after ArmFileFault(n), the n-th call of a function
+// of this header from then on (1 = the next) fails once with kErrGenFailure. A release
+// (closing a file, mapping or search, unmapping a view) still releases before it reports
+// the failure, so nothing leaks. A short fault makes a read or write that succeeds move
+// one byte less than asked instead; on any other call it is a plain failure.
+enum class FileFault { kFail, kShort };
+void ArmFileFault(uint64_t n, FileFault fault = FileFault::kFail);
+void DisarmFileFault();
+// Calls of the functions of this header made so far.
+uint64_t FileOperationCount();
+
+namespace seam {
+enum class Injected { kNone, kFail, kShort };
+// Called once at the start of every function of this header by the backends.
+Injected TakeFileFault();
+}  // namespace seam
 
 }  // namespace plat

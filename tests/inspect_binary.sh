@@ -10,7 +10,7 @@ status=0
 if (($#)); then
   expected=$(printf '%s\n' "$@" | sort | tr '\n' ' ')
   actual=$(printf '%s\n' "$dump" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
-    grep -E '^\s+\[' | awk '{print $NF}' | sort | tr '\n' ' ')
+    grep -E '^\s*\[ *[0-9]+\]' | awk '{print $NF}' | sort | tr '\n' ' ')
   if [ "$expected" != "$actual" ]; then
     echo "exports of $file: expected [$expected], found [$actual]"
     status=1

@@ -13,7 +13,6 @@
 #include <cstring>
 #include <new>
 
-#include "platform/fault.h"
 #include "platform/posix/native_path.h"
 
 namespace plat {
@@ -40,6 +39,10 @@ static bool Fail(uint32_t code) {
   return false;
 }
 static bool FailErrno() { return Fail(ErrorFromErrno(errno)); }
+
+// The test seam of file.h: true when this call is to fail.
+static bool Injected() { return seam::TakeFileFault() != seam::Injected::kNone; }
+static bool InjectedFailure() { return Fail(kErrGenFailure); }
 
 // Share modes are emulated with open-file-description locks on bytes far beyond
 // any real data. Every open of ours holds a shared lock on the byte of each
@@ -119,7 +122,7 @@ bool OpenFile(const char* path, uint32_t access, uint32_t share, Disposition dis
               uint32_t hints, Handle* out) {
   (void)hints;
   *out = kNoHandle;
-  if (InjectedFileFailure()) return Fail(kErrAccessDenied);
+  if (Injected()) return InjectedFailure();
   NativePath native(path);
   if (!native.ok() || !*native.c_str()) return Fail(kErrPathNotFound);
   int flags = (access & kAccessWrite) ? O_RDWR : O_RDONLY;
@@ -130,7 +133,18 @@ bool OpenFile(const char* path, uint32_t access, uint32_t share, Disposition dis
     case Disposition::kCreateAlways:
     case Disposition::kOpenAlways: flags |= O_CREAT; break;
   }
-  int fd = open(native.c_str(), flags, 0644);
+  // Like Windows, open-always and create-always tell whether the file was already there.
+  bool existed = false;
+  int fd;
+  if (disposition == Disposition::kOpenAlways || disposition == Disposition::kCreateAlways) {
+    do {
+      fd = open(native.c_str(), flags & ~O_CREAT, 0644);
+      existed = fd >= 0;
+      if (fd < 0 && errno == ENOENT) fd = open(native.c_str(), flags | O_EXCL, 0644);
+    } while (fd < 0 && errno == EEXIST);
+  } else {
+    fd = open(native.c_str(), flags, 0644);
+  }
   if (fd < 0) {
     if (errno == EEXIST) return Fail(kErrFileExists);
     if (errno == ENOENT) {
@@ -175,18 +189,19 @@ bool OpenFile(const char* path, uint32_t access, uint32_t share, Disposition dis
     return Fail(ErrorFromErrno(err));
   }
   *out = fd;
+  SetError(existed ? uint32_t{kErrAlreadyExists} : 0u);
   return true;
 }
 
 bool CloseFile(Handle file) {
+  bool injected = Injected();
   if (file < 0) return Fail(kErrInvalidHandle);
-  bool injected = InjectedFileFailure();
   if (close(static_cast<int>(file)) != 0) return FailErrno();
-  return injected ? Fail(kErrAccessDenied) : true;
+  return injected ? InjectedFailure() : true;
 }
 
 bool GetFileSize(Handle file, uint64_t* size) {
-  if (InjectedFileFailure()) return Fail(kErrAccessDenied);
+  if (Injected()) return InjectedFailure();
   struct stat st;
   if (fstat(static_cast<int>(file), &st) != 0) return FailErrno();
   *size = static_cast<uint64_t>(st.st_size);
@@ -195,7 +210,9 @@ bool GetFileSize(Handle file, uint64_t* size) {
 
 bool ReadFile(Handle file, void* buffer, uint32_t count, uint32_t* done) {
   *done = 0;
-  if (InjectedFileFailure()) return Fail(kErrAccessDenied);
+  seam::Injected fault = seam::TakeFileFault();
+  if (fault == seam::Injected::kFail || (fault == seam::Injected::kShort && count == 0)) return InjectedFailure();
+  if (fault == seam::Injected::kShort) count -= 1;
   auto* p = static_cast<uint8_t*>(buffer);
   while (*done < count) {
     ssize_t n = read(static_cast<int>(file), p + *done, count - *done);
@@ -211,7 +228,9 @@ bool ReadFile(Handle file, void* buffer, uint32_t count, uint32_t* done) {
 
 bool WriteFile(Handle file, const void* buffer, uint32_t count, uint32_t* done) {
   *done = 0;
-  if (InjectedFileFailure()) return Fail(kErrAccessDenied);
+  seam::Injected fault = seam::TakeFileFault();
+  if (fault == seam::Injected::kFail || (fault == seam::Injected::kShort && count == 0)) return InjectedFailure();
+  if (fault == seam::Injected::kShort) count -= 1;
   auto* p = static_cast<const uint8_t*>(buffer);
   while (*done < count) {
     ssize_t n = write(static_cast<int>(file), p + *done, count - *done);
@@ -225,7 +244,7 @@ bool WriteFile(Handle file, const void* buffer, uint32_t count, uint32_t* done) 
 }
 
 bool SeekFile(Handle file, int64_t offset, Origin origin, uint64_t* position) {
-  if (InjectedFileFailure()) return Fail(kErrAccessDenied);
+  if (Injected()) return InjectedFailure();
   int whence = origin == Origin::kBegin ? SEEK_SET : origin == Origin::kCurrent ? SEEK_CUR : SEEK_END;
   off_t r = lseek(static_cast<int>(file), offset, whence);
   if (r < 0) return Fail(kErrInvalidParameter);
@@ -234,7 +253,7 @@ bool SeekFile(Handle file, int64_t offset, Origin origin, uint64_t* position) {
 }
 
 bool TruncateFile(Handle file) {
-  if (InjectedFileFailure()) return Fail(kErrAccessDenied);
+  if (Injected()) return InjectedFailure();
   int fd = static_cast<int>(file);
   if (FindMapped(fd, false)) return Fail(1224);  // a mapping of the file is open
   off_t pos = lseek(fd, 0, SEEK_CUR);
@@ -245,6 +264,7 @@ bool TruncateFile(Handle file) {
 static constexpr uint64_t kUnixEpochAsFileTime = 116444736000000000ULL;
 
 bool GetFileLastWriteTime(Handle file, uint64_t* fileTime) {
+  if (Injected()) return InjectedFailure();
   struct stat st;
   if (fstat(static_cast<int>(file), &st) != 0) return FailErrno();
   *fileTime = kUnixEpochAsFileTime + static_cast<uint64_t>(st.st_mtim.tv_sec) * 10000000ULL +
@@ -253,7 +273,7 @@ bool GetFileLastWriteTime(Handle file, uint64_t* fileTime) {
 }
 
 bool SetFileLastWriteTime(Handle file, uint64_t fileTime) {
-  if (InjectedFileFailure()) return Fail(kErrAccessDenied);
+  if (Injected()) return InjectedFailure();
   int64_t rel = static_cast<int64_t>(fileTime - kUnixEpochAsFileTime);
   struct timespec times[2];
   times[0].tv_sec = 0;
@@ -272,7 +292,7 @@ bool SetFileLastWriteTime(Handle file, uint64_t fileTime) {
 
 bool CreateMapping(Handle file, bool writable, Handle* mapping) {
   *mapping = kNoHandle;
-  if (InjectedFileFailure()) return Fail(kErrAccessDenied);
+  if (Injected()) return InjectedFailure();
   int fd = static_cast<int>(file);
   struct stat st;
   if (fstat(fd, &st) != 0) return FailErrno();
@@ -297,7 +317,7 @@ bool CreateMapping(Handle file, bool writable, Handle* mapping) {
 
 bool MapView(Handle mapping, bool writable, uint8_t** view) {
   *view = nullptr;
-  if (InjectedFileFailure()) return Fail(kErrAccessDenied);
+  if (Injected()) return InjectedFailure();
   auto* m = reinterpret_cast<Mapping*>(mapping);
   if (!m) return Fail(kErrInvalidHandle);
   if (writable && !m->writable) return Fail(kErrAccessDenied);
@@ -308,24 +328,26 @@ bool MapView(Handle mapping, bool writable, uint8_t** view) {
 }
 
 bool UnmapView(Handle mapping, uint8_t* view) {
+  bool injected = Injected();
   auto* m = reinterpret_cast<Mapping*>(mapping);
   if (!m || !view) return Fail(kErrInvalidParameter);
-  bool injected = InjectedFileFailure();
   if (munmap(view, m->size) != 0) return FailErrno();
-  return injected ? Fail(kErrAccessDenied) : true;
+  return injected ? InjectedFailure() : true;
 }
 
 bool CloseMapping(Handle mapping) {
+  bool injected = Injected();
   auto* m = reinterpret_cast<Mapping*>(mapping);
   if (!m || mapping == kNoHandle) return Fail(kErrInvalidHandle);
   m->tracked->count -= 1;
   bool ok = close(m->fd) == 0;
   delete m;
-  return ok ? true : FailErrno();
+  if (!ok) return FailErrno();
+  return injected ? InjectedFailure() : true;
 }
 
 bool DeletePath(const char* path) {
-  if (InjectedFileFailure()) return Fail(kErrAccessDenied);
+  if (Injected()) return InjectedFailure();
   NativePath native(path);
   if (!native.ok()) return Fail(kErrPathNotFound);
   struct stat st;
@@ -342,7 +364,7 @@ bool DeletePath(const char* path) {
 }
 
 bool RemoveDir(const char* path) {
-  if (InjectedFileFailure()) return Fail(kErrAccessDenied);
+  if (Injected()) return InjectedFailure();
   NativePath native(path);
   if (!native.ok()) return Fail(kErrPathNotFound);
   if (rmdir(native.c_str()) != 0) return FailErrno();
@@ -350,6 +372,7 @@ bool RemoveDir(const char* path) {
 }
 
 bool MakeDir(const char* path) {
+  if (Injected()) return InjectedFailure();
   NativePath native(path);
   if (!native.ok()) return Fail(kErrPathNotFound);
   if (mkdir(native.c_str(), 0755) != 0) {
@@ -361,7 +384,7 @@ bool MakeDir(const char* path) {
 }
 
 bool ChangeDir(const char* path) {
-  if (InjectedFileFailure()) return Fail(kErrAccessDenied);
+  if (Injected()) return InjectedFailure();
   NativePath native(path);
   if (!native.ok()) return Fail(kErrPathNotFound);
   if (chdir(native.c_str()) != 0) return Fail(errno == ENOENT ? kErrPathNotFound : ErrorFromErrno(errno));
@@ -369,6 +392,10 @@ bool ChangeDir(const char* path) {
 }
 
 uint32_t CurrentDir(char* buffer, uint32_t size) {
+  if (Injected()) {
+    SetError(kErrGenFailure);
+    return 0;
+  }
   char cwd[PATH_MAX];
   if (!getcwd(cwd, sizeof cwd)) {
     SetError(ErrorFromErrno(errno));
@@ -381,6 +408,10 @@ uint32_t CurrentDir(char* buffer, uint32_t size) {
 }
 
 uint32_t GetAttributes(const char* path) {
+  if (Injected()) {
+    SetError(kErrGenFailure);
+    return kInvalidAttributes;
+  }
   NativePath native(path);
   struct stat st;
   if (!native.ok() || stat(native.c_str(), &st) != 0) {
@@ -433,7 +464,7 @@ static bool NextMatch(Search* s, FindData* data) {
 
 bool FindFirst(const char* pattern, FindData* data, Handle* search) {
   *search = kNoHandle;
-  if (InjectedFileFailure()) return Fail(kErrAccessDenied);
+  if (Injected()) return InjectedFailure();
   NativePath native(pattern);
   if (!native.ok()) return Fail(kErrPathNotFound);
   auto* s = new (std::nothrow) Search;
@@ -467,6 +498,7 @@ bool FindFirst(const char* pattern, FindData* data, Handle* search) {
 }
 
 bool FindNext(Handle search, FindData* data) {
+  if (Injected()) return InjectedFailure();
   auto* s = reinterpret_cast<Search*>(search);
   if (!s || search == kNoHandle) return Fail(kErrInvalidHandle);
   if (!NextMatch(s, data)) return Fail(kErrNoMoreFiles);
@@ -474,11 +506,12 @@ bool FindNext(Handle search, FindData* data) {
 }
 
 bool FindClose(Handle search) {
+  bool injected = Injected();
   auto* s = reinterpret_cast<Search*>(search);
   if (!s || search == kNoHandle) return Fail(kErrInvalidHandle);
   closedir(s->dir);
   delete s;
-  return true;
+  return injected ? InjectedFailure() : true;
 }
 
 }  // namespace plat

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <ctime>
 
+#include "common/host_boundary.h"
+
 namespace oxtest {
 
 Listing ListArchive(const oxhost::Plugin& plugin, const std::string& path) {
@@ -41,16 +43,7 @@ int32_t HostTimeOf(uint32_t dos) {
 #ifdef _WIN32
   return static_cast<int32_t>(dos);
 #else
-  if (dos == 0) return 0;
-  struct tm tm = {};
-  tm.tm_year = static_cast<int>((dos >> 25) + 80);
-  tm.tm_mon = static_cast<int>((dos >> 21) & 15) - 1;
-  tm.tm_mday = static_cast<int>((dos >> 16) & 31);
-  tm.tm_hour = static_cast<int>((dos >> 11) & 31);
-  tm.tm_min = static_cast<int>((dos >> 5) & 63);
-  tm.tm_sec = static_cast<int>((dos & 31) * 2);
-  tm.tm_isdst = -1;
-  return static_cast<int32_t>(mktime(&tm));
+  return ox::host::DosDateTimeToUnixSeconds(dos);
 #endif
 }
 

@@ -26,6 +26,13 @@ FileSpec File(const std::string& name, uint8_t flags = 0xB0, std::vector<uint8_t
   return f;
 }
 
+// Built by appending: GCC 12 warns wrongly about "literal" + std::string.
+std::string Numbered(const char* prefix, int n) {
+  std::string text(prefix);
+  text += std::to_string(n);
+  return text;
+}
+
 // "#n" for a directory ("#n-" when absent), a file's header name or generated
 // name, a named node's name; children in brackets.
 std::string Describe(const TreeNode* node) {
@@ -33,7 +40,7 @@ std::string Describe(const TreeNode* node) {
   if (!node->hasRecord) {
     text = node->name;
   } else if (node->isDirectory) {
-    text = "#" + std::to_string(node->directoryNumber) + (node->directoryRecord ? "" : "-");
+    text = Numbered("#", node->directoryNumber) + (node->directoryRecord ? "" : "-");
   } else if (node->generatedName[0]) {
     text = node->generatedName;
   } else {
@@ -101,7 +108,7 @@ void ParentChain(ImageBuilder& b, bool downwards, int length) {
 // 129 directories: 0 top-level, then 1 under 0, 2 under 1, ... in the given numbering.
 std::string ChainDescription(bool downwards, int length) {
   std::string text;
-  for (int i = 0; i < length; ++i) text += "#" + std::to_string(downwards ? length - 1 - i : i) + (i + 1 < length ? "(" : "");
+  for (int i = 0; i < length; ++i) text += Numbered("#", downwards ? length - 1 - i : i) + (i + 1 < length ? "(" : "");
   return "(" + text + std::string(static_cast<size_t>(length), ')');
 }
 
@@ -259,7 +266,7 @@ TEST(BuildDirectoryTree, ListsFilesInDiskOrderAndNamesHeaderlessOnesAcrossTheIma
   builder.AddFile(0, File("h0", 0xA0));
   std::vector<uint32_t> offsets;
   for (int i = 0; i < 40; ++i) {  // runs on into the directory's second sector
-    offsets.push_back(builder.AddFile(0, File(std::string("n").append(std::to_string(i)), i == 35 ? 0xA0 : 0xB0)));
+    offsets.push_back(builder.AddFile(0, File(Numbered("n", i), i == 35 ? 0xA0 : 0xB0)));
   }
   for (int32_t view : {kViewTree, kViewSimple}) {
     Opened image(builder);
@@ -389,7 +396,7 @@ TEST(BuildDirectoryTree, EveryFailedAllocationIsOutOfMemoryAndLeaksNothing) {
   builder.AddDirectory(11, 12, "a");
   builder.AddDirectory(12, 11, "b");
   builder.AddFile(1, File("h", 0xA0));
-  for (int i = 0; i < 35; ++i) builder.AddFile(0, File(std::string("f").append(std::to_string(i))));
+  for (int i = 0; i < 35; ++i) builder.AddFile(0, File(Numbered("f", i)));
   for (int32_t view : {kViewTree, kViewSimple}) {
     Opened image(builder);
     ASSERT_TRUE(image.Build(view).ok);

@@ -293,3 +293,34 @@ TEST_F(DiskReading, EveryFailedAllocationIsOutOfMemory) {
     }
   }
 }
+
+TEST(DiskReadingSamples, RealImagesListAndTest) {
+  std::string samples = oxtest::SamplesDir();
+  if (samples.empty()) GTEST_SKIP() << "the sample images are not at hand";
+  const oxhost::Plugin& plugin = oxtest::BuiltPlugin("Vorkel");
+  for (const char* file : {"mb02plus_MB02-Boot-DMA-fix.mbd", "mb02plus_boot-dma-fix_2018-09-18.mbd"}) {
+    std::string path = samples + "/mbd/" + file;
+    oxtest::Listing listing = oxtest::ListArchive(plugin, path);
+    ASSERT_EQ(listing.openResult, 0) << file;
+    // Directory 0 is entered: its 13 files, then directory 1 with its 6.
+    ASSERT_EQ(listing.entries.size(), 13u + 1u + 6u) << file;
+    size_t directories = 0;
+    for (const Listed& e : listing.entries) {
+      directories += e.directory;
+      if (!e.directory) {
+        EXPECT_LT(e.unpacked, 0x10000u) << e.name;
+      }
+    }
+    EXPECT_EQ(directories, 1u);
+    // Every file's chain tests sound.
+    std::vector<char> name(path.begin(), path.end());
+    name.push_back(0);
+    host::OpenArchiveRecord open = {};
+    open.archiveName = name.data();
+    void* handle = plugin.openArchive(&open);
+    ASSERT_NE(handle, nullptr);
+    host::HeaderRecord h;
+    while (plugin.readHeader(handle, &h) == 0) EXPECT_EQ(plugin.processFile(handle, 1, nullptr, nullptr), 0) << h.fileName;
+    EXPECT_EQ(plugin.closeArchive(handle), 0);
+  }
+}

@@ -9,7 +9,7 @@
 #include "common/host_api.h"
 #include "disk_write.h"
 #include "image_builder.h"
-#include "platform/fault.h"
+#include "platform/file.h"
 #include "temp_dir.h"
 
 using oxtest::FileSpec;
@@ -126,9 +126,9 @@ TEST_F(DiskWriteFaults, EveryFileOperationFailureLeavesTheImageAsItWasOrIsReport
       SCOPED_TRACE(n);
       Reset();
       uint64_t before = plat::FileOperationCount();
-      plat::ArmFileFailure(n);
+      plat::ArmFileFault(n);
       Outcome outcome = Run(call);
-      plat::DisarmFileFailure();
+      plat::DisarmFileFault();
       if (plat::FileOperationCount() - before < n) {
         EXPECT_EQ(outcome, (Outcome{0, ""}));
         break;
