@@ -111,12 +111,6 @@ void MakeFile(const std::string& path, const std::vector<uint8_t>& bytes, int64_
   }
 }
 
-std::vector<uint8_t> Pattern(size_t n, uint8_t seed) {
-  std::vector<uint8_t> v(n);
-  for (size_t i = 0; i < n; ++i) v[i] = static_cast<uint8_t>(seed + i * 7 + (i >> 8));
-  return v;
-}
-
 KeepCurrentDir::KeepCurrentDir() : saved_(std::filesystem::current_path().string()) {}
 KeepCurrentDir::~KeepCurrentDir() {
   std::error_code ignored;

@@ -7,6 +7,7 @@
 
 #include "disk/disk_module.h"
 #include "listing.h"
+#include "tape_builder.h"  // Pattern
 #include "temp_dir.h"
 
 namespace oxtest {
@@ -37,7 +38,6 @@ std::vector<std::string> ListNames(const std::string& image, int view);
 
 // Writes a file (and the directories on its way) with the given bytes.
 void MakeFile(const std::string& path, const std::vector<uint8_t>& bytes, int64_t unixTime = 0);
-std::vector<uint8_t> Pattern(size_t n, uint8_t seed);
 // prefix followed by n in decimal (appended: "text" + std::to_string(n) draws a false
 // -Wrestrict warning from the Windows cross compiler).
 std::string Numbered(const char* prefix, int n);
