@@ -53,12 +53,13 @@ static_assert(sizeof(HeaderRecord) == 572, "the host's header record is 572 byte
 #endif
 
 // 64-bit hosts disagree on the alignment of the comment fields, so a plugin
-// writes the record only up to and including the file attributes.
+// writes the record only up to and including the file attributes (not the
+// padding after them, where a packed record keeps its comment buffer pointer).
 constexpr size_t kHeaderBytesWritten =
 #if defined(_WIN32) && !defined(_WIN64)
     sizeof(HeaderRecord);
 #else
-    offsetof(HeaderRecord, commentBuffer);
+    offsetof(HeaderRecord, fileAttributes) + sizeof(int32_t);
 #endif
 
 // ProcessFile operations.
@@ -90,5 +91,7 @@ using PackFilesFn = int(OX_HOSTCALL*)(char*, char*, char*, char*, int);
 using DeleteFilesFn = int(OX_HOSTCALL*)(char*, char*);
 using GetPackerCapsFn = int(OX_HOSTCALL*)();
 using ConfigurePackerFn = void(OX_HOSTCALL*)(void*, void*);
+using SetChangeVolProcFn = void(OX_HOSTCALL*)(void*, ChangeVolProc);
+using SetProcessDataProcFn = void(OX_HOSTCALL*)(void*, ProcessDataProc);
 
 }  // namespace ox::host

@@ -18,6 +18,7 @@ std::string Plugin::Load(const std::string& path) {
   bind(packFiles, "PackFiles");
   bind(deleteFiles, "DeleteFiles");
   bind(getPackerCaps, "GetPackerCaps");
+  bind(configurePacker, "ConfigurePacker");
   bind(setChangeVolProc, "SetChangeVolProc");
   bind(setProcessDataProc, "SetProcessDataProc");
   if (!openArchive || !readHeader || !processFile || !closeArchive)

@@ -15,8 +15,9 @@ struct Plugin {
   ox::host::PackFilesFn packFiles = nullptr;
   ox::host::DeleteFilesFn deleteFiles = nullptr;
   ox::host::GetPackerCapsFn getPackerCaps = nullptr;
-  void(OX_HOSTCALL* setChangeVolProc)(void*, ox::host::ChangeVolProc) = nullptr;
-  void(OX_HOSTCALL* setProcessDataProc)(void*, ox::host::ProcessDataProc) = nullptr;
+  ox::host::ConfigurePackerFn configurePacker = nullptr;
+  ox::host::SetChangeVolProcFn setChangeVolProc = nullptr;
+  ox::host::SetProcessDataProcFn setProcessDataProc = nullptr;
 
   // Capability flags, or -1 when the plugin does not report them.
   int Caps() const { return getPackerCaps ? getPackerCaps() : -1; }

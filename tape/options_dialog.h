@@ -16,14 +16,12 @@ class TapeOptionsDialog final : public plat::DialogBehavior {
   void OnCommand(plat::DialogControls& controls, int id, int notification) override;
 
  private:
-  NamingMode ReadValues(plat::DialogControls& controls) const;
   void UpdateHint(plat::DialogControls& controls) const;
 
   NamingMode* live_;
   const char* configPath_;
 };
 
-extern const char kRestartHint[];
 extern const char kAboutText[];
 
 }  // namespace ox::tape
