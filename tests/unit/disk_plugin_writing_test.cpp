@@ -58,7 +58,9 @@ TEST(DiskPluginWriting, AddsAndDeletesInTheHostsConventions) {
 
   std::vector<char> packed = Buffer(image), src = Buffer(Hosted(dir / "src") + kSep);
   std::vector<char> list = oxtest::NameList({Hosted("A/"), Hosted("A/f")});
+  const std::vector<char> given = list;
   ASSERT_EQ(plugin.packFiles(packed.data(), nullptr, src.data(), list.data(), 2), 0);
+  EXPECT_EQ(list, given);  // the host's buffer is read, not rewritten
   std::vector<char> sub = Buffer("A"), one = oxtest::NameList({"g"});
   ASSERT_EQ(plugin.packFiles(packed.data(), sub.data(), src.data(), one.data(), 0), 0);
   EXPECT_EQ(Names(oxtest::ListArchive(plugin, image)),
