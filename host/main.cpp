@@ -97,6 +97,23 @@ bool Refuse(const Plugin& plugin, bool exported, int capability, const char* wha
   return true;
 }
 
+// A file manager passes full paths; so does this host, since the plugins change the
+// current directory while they work.
+std::string Absolute(const std::string& path) {
+#ifdef _WIN32
+  bool absolute = path.size() >= 2 && (path[1] == ':' || path[0] == '\\' || path[0] == '/');
+#else
+  bool absolute = !path.empty() && path[0] == '/';
+#endif
+  if (absolute || path.empty()) return path;
+  char cwd[4096];
+  uint32_t n = plat::CurrentDir(cwd, sizeof cwd);
+  if (n == 0 || n >= sizeof cwd) return path;
+  std::string base(cwd, n);
+  if (base.back() != '/' && base.back() != '\\') base += kSep;
+  return base + path;
+}
+
 struct AddOptions {
   std::string source;
   std::string subPath;  // empty: the archive's root
@@ -211,12 +228,12 @@ int main(int argc, char** argv) {
     }
     if (args.size() < 2) return Usage();
     const std::string command = args[0];
-    const std::string archive = args[1];
+    const std::string archive = Absolute(args[1]);
     std::vector<std::string> rest(args.begin() + 2, args.end());
     AddOptions add;
     if (command == "add") {
       if (rest.empty()) return Usage();
-      add.source = rest[0];
+      add.source = Absolute(rest[0]);
       for (size_t i = 1; i < rest.size(); ++i) {
         if (rest[i] == "--sub-path" && i + 1 < rest.size()) add.subPath = rest[++i];
         else if (rest[i] == "--move") add.flags |= ox::host::kPackMoveFiles;
@@ -243,7 +260,7 @@ int main(int argc, char** argv) {
     if (command == "add") return Add(plugin, archive, add);
     if (command == "delete") return Delete(plugin, archive, rest);
     if (command == "new") return New(plugin, archive);
-    return Walk(plugin, command, archive, rest.empty() ? "" : rest[0]);
+    return Walk(plugin, command, archive, rest.empty() ? "" : Absolute(rest[0]));
   } catch (...) {
     fprintf(stderr, "oxhost: out of memory\n");
     return 1;
