@@ -19,6 +19,7 @@ namespace {
 Status OpenImageFile(DiskImage* image, const char* archiveName, const DiskSettings& settings) {
   OX_TRY(image->entries.Init(10));
   if (strlen(archiveName) + 1 > host::kNameField) return PathTooLongForOpen();
+  strcpy(image->archiveName, archiveName);
   if (!plat::OpenFile(archiveName, plat::kAccessRead, plat::kShareRead, plat::Disposition::kOpenExisting, 0,
                       &image->file))
     return HostCode(kHostEOpen);
@@ -32,7 +33,7 @@ Status OpenImageFile(DiskImage* image, const char* archiveName, const DiskSettin
   OX_TRY(BuildDirectoryTree(settings.DirStructViewMode, &image->volume, &image->tree));
   TreeNode* start = ListingRoot(image->tree, settings.DirStructViewMode);
   OX_TRY(NumberDuplicates(start->children, settings.Naming, settings.DirStructViewMode));
-  return BuildEntryList(archiveName, start->children, "", settings.Naming, settings.DirStructViewMode, &image->entries);
+  return BuildEntryList(start->children, "", settings.Naming, settings.DirStructViewMode, &image->entries);
 }
 
 }  // namespace
@@ -59,7 +60,9 @@ DiskImage* OpenArchive(host::OpenArchiveRecord* record, const DiskSettings& sett
 
 int32_t ReadHeader(DiskImage* image, host::HeaderRecord* record) {
   if (static_cast<uint32_t>(image->current) >= image->entries.count()) return kHostEndArchive;
-  host::HeaderRecord prepared = image->entries.ptr<ListedEntry>(static_cast<uint32_t>(image->current))->header;
+  host::HeaderRecord prepared;
+  FillHeaderRecord(*image->entries.ptr<ListedEntry>(static_cast<uint32_t>(image->current)), image->archiveName,
+                   &prepared);
   host::ToHostConventions(&prepared);
   host::CopyHeaderToHost(prepared, record);
   return kHostSuccess;

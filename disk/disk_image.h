@@ -21,6 +21,7 @@ struct DiskImage {
   TreeNode* tree;
   PointerList entries;  // of ListedEntry
   int32_t current;
+  char archiveName[host::kNameField];  // as the host passed it
 };
 
 // The reading operations behind the exports; the settings are those in force.

@@ -34,6 +34,7 @@ Status EntryDisplayName(const TreeNode* node, const NamingMode& mode, int view, 
 }
 
 Status NumberDuplicates(const PointerList& nodes, const NamingMode& mode, int view) {
+  if (nodes.count() == 0) return Success();  // a file's empty children list
   NameCounter counter;
   OX_TRY(counter.Init(nodes.count()));
   NameBuffer name;
@@ -47,48 +48,49 @@ Status NumberDuplicates(const PointerList& nodes, const NamingMode& mode, int vi
   return Success();
 }
 
-namespace {
-
-void FillHeader(const char* archiveName, const TreeNode* node, host::HeaderRecord* h) {
-  strcpy(h->archiveName, archiveName);
-  if (node->isDirectory) {
-    h->fileAttributes = host::kAttrDirectory;
-    if (node->hasRecord && node->directoryRecord)
-      h->fileTime = static_cast<int32_t>(ReadU32(node->directoryRecord + dirrec::kDateTime));
-  } else {
-    uint32_t length = FileDataLength(node);
-    h->packedSize = static_cast<int32_t>(length);
-    h->unpackedSize = static_cast<int32_t>(length);
-    h->fileTime = static_cast<int32_t>(ReadU32(node->entry + entry::kDateTime));
-  }
-}
-
-}  // namespace
-
-Status BuildEntryList(const char* archiveName, const PointerList& nodes, const char* prefix,
-                      const NamingMode& mode, int view, PointerList* entries) {
+Status BuildEntryList(const PointerList& nodes, const char* prefix, const NamingMode& mode, int view,
+                      PointerList* entries) {
   NameBuffer name;
+  size_t prefixLength = strlen(prefix);
   for (uint32_t i = 0; i < nodes.count(); ++i) {
     TreeNode* node = nodes.ptr<TreeNode>(i);
-    auto* listed = static_cast<ListedEntry*>(AllocateZeroed(sizeof(ListedEntry)));
+    OX_TRY(EntryDisplayName(node, mode, view, true, &name));
+    if (prefixLength + name.length + 2 > host::kNameField) return ShownMessage("Path too long");
+    size_t pathLength = prefixLength + (prefixLength ? 1 : 0) + name.length;
+    auto* listed = static_cast<ListedEntry*>(AllocateZeroed(sizeof(ListedEntry) + pathLength + 1));
     if (!listed) return OutOfMemory();
-    listed->node = node;
     Status appended = entries->Append(listed);
     if (appended.failed()) {
       Release(listed);
       return appended;
     }
-    FillHeader(archiveName, node, &listed->header);
-    OX_TRY(EntryDisplayName(node, mode, view, true, &name));
-    size_t prefixLength = strlen(prefix), nameLength = name.length;
-    if (prefixLength + nameLength + 2 > host::kNameField) return ShownMessage("Path too long");
-    char* path = listed->header.fileName;
+    listed->node = node;
+    if (node->isDirectory) {
+      listed->attributes = host::kAttrDirectory;
+      if (node->hasRecord && node->directoryRecord) listed->fileTime = ReadU32(node->directoryRecord + dirrec::kDateTime);
+    } else {
+      listed->size = FileDataLength(node);
+      listed->fileTime = ReadU32(node->entry + entry::kDateTime);
+    }
+    char* path = listed->path();
     memcpy(path, prefix, prefixLength);
-    if (prefixLength) path[prefixLength++] = '\\';
-    memcpy(path + prefixLength, name.text, nameLength + 1);
-    OX_TRY(BuildEntryList(archiveName, node->children, path, mode, view, entries));
+    size_t at = prefixLength;
+    if (prefixLength) path[at++] = '\\';
+    memcpy(path + at, name.text, name.length + 1);
+    listed->pathLength = static_cast<uint32_t>(pathLength);
+    OX_TRY(BuildEntryList(node->children, path, mode, view, entries));
   }
   return Success();
+}
+
+void FillHeaderRecord(const ListedEntry& entry, const char* archiveName, host::HeaderRecord* record) {
+  memset(record, 0, sizeof *record);
+  strcpy(record->archiveName, archiveName);
+  memcpy(record->fileName, entry.path(), entry.pathLength + 1);
+  record->packedSize = static_cast<int32_t>(entry.size);
+  record->unpackedSize = static_cast<int32_t>(entry.size);
+  record->fileTime = static_cast<int32_t>(entry.fileTime);
+  record->fileAttributes = static_cast<int32_t>(entry.attributes);
 }
 
 void FreeEntryList(PointerList* entries) {

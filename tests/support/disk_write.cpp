@@ -91,7 +91,7 @@ std::vector<std::string> ListNames(const std::string& image, int view) {
   if (!opened) return names;
   for (uint32_t i = 0; i < opened->entries.count(); ++i) {
     const auto* listed = opened->entries.ptr<ox::disk::ListedEntry>(i);
-    names.push_back(std::string(listed->header.fileName) + (listed->header.fileAttributes & 0x10 ? "\\" : ""));
+    names.push_back(std::string(listed->path()) + (listed->attributes & 0x10 ? "\\" : ""));
   }
   ox::disk::CloseArchive(opened);
   return names;
