@@ -324,3 +324,42 @@ TEST(DiskReadingSamples, RealImagesListAndTest) {
     EXPECT_EQ(plugin.closeArchive(handle), 0);
   }
 }
+
+TEST(DiskReadingOpen, PathsUpToTheHostsField) {
+  // Directory names of escaped bytes (three characters each) nest to a prefix of 200
+  // characters (78 + 1 + 78 + 1 + 42), under which a file name of 58 just fits: 200 + 58 + 2 = 260.
+  for (bool oneMore : {false, true}) {
+    oxtest::TempDir dir;
+    ImageBuilder b;
+    b.AddDirectory(0, 0, "ROOT");
+    b.AddDirectory(1, 0, std::string(26, '\x80'));
+    b.AddDirectory(2, 1, std::string(26, '\x80'));
+    b.AddDirectory(3, 2, std::string(14, '\x80') + (oneMore ? "x" : ""));
+    FileSpec file;
+    file.type = 0x10;
+    file.name = std::string(9, '\x80') + "a";
+    b.AddFile(3, file);
+    std::string path = dir / "deep.mbd";
+    oxtest::WriteWholeFile(path, b.Build());
+    testing::internal::CaptureStderr();
+    Opened o = OpenInternal(path, 2);
+    std::string box = testing::internal::GetCapturedStderr();
+    if (oneMore) {
+      EXPECT_EQ(o.openResult, 1);
+#ifndef _WIN32
+      EXPECT_EQ(box, "Vorkel Error: Path too long\n");
+#endif
+      continue;
+    }
+    ASSERT_EQ(o.openResult, 0);
+    host::HeaderRecord h;
+    std::string last;
+    while (disk::ReadHeader(o.image, &h) == 0) {
+      last = h.fileName;
+      disk::ProcessFile(o.image, 0, nullptr, nullptr);
+    }
+    disk::CloseArchive(o.image);
+    EXPECT_EQ(last.size(), 259u);
+    EXPECT_EQ(last.substr(last.size() - 58), "#80#80#80#80#80#80#80#80#80a.10  0000 0000 0000 0000 FF 00");
+  }
+}
