@@ -96,7 +96,7 @@ uint32_t ImageBuilder::AddDirectory(int number, int parent, const std::string& n
   return s;
 }
 
-uint32_t ImageBuilder::AddFile(int directory, const FileSpec& spec) {
+uint32_t ImageBuilder::AddFile(int directory, const FileSpec& file) {
   uint8_t* slotBytes = Sector(10) + directory * slot::kSize;
   uint32_t s = ox::ReadU16(slotBytes + slot::kWord) & 0x3FFF;
   uint32_t record = 1;
@@ -118,19 +118,19 @@ uint32_t ImageBuilder::AddFile(int directory, const FileSpec& spec) {
     record = 0;
   }
   uint8_t* e = Sector(s) + record * 32;
-  e[entry::kFlags] = spec.flags;
-  ox::WriteU32(e + entry::kDateTime, spec.dateTime);
-  e[entry::kType] = spec.type;
+  e[entry::kFlags] = file.flags;
+  ox::WriteU32(e + entry::kDateTime, file.dateTime);
+  e[entry::kType] = file.type;
   memset(e + entry::kName, ' ', entry::kNameLength);
-  memcpy(e + entry::kName, spec.name.data(), spec.name.size() < 10 ? spec.name.size() : 10);
-  ox::WriteU16(e + entry::kLength, spec.length);
-  ox::WriteU16(e + entry::kParam1, spec.param1);
-  ox::WriteU16(e + entry::kParam2, spec.param2);
-  ox::WriteU16(e + entry::kBodyAddress, spec.bodyAddress);
-  ox::WriteU32(e + entry::kBodyLength, static_cast<uint32_t>(spec.data.size()));
-  e[entry::kBodyFlags] = spec.bodyFlags;
-  e[entry::kAttributes] = spec.attributes;
-  ox::WriteU16(e + entry::kFirstSector, spec.data.empty() ? 0 : static_cast<uint16_t>(StoreChain(spec.data)));
+  memcpy(e + entry::kName, file.name.data(), file.name.size() < 10 ? file.name.size() : 10);
+  ox::WriteU16(e + entry::kLength, file.length);
+  ox::WriteU16(e + entry::kParam1, file.param1);
+  ox::WriteU16(e + entry::kParam2, file.param2);
+  ox::WriteU16(e + entry::kBodyAddress, file.bodyAddress);
+  ox::WriteU32(e + entry::kBodyLength, static_cast<uint32_t>(file.data.size()));
+  e[entry::kBodyFlags] = file.bodyFlags;
+  e[entry::kAttributes] = file.attributes;
+  ox::WriteU16(e + entry::kFirstSector, file.data.empty() ? 0 : static_cast<uint16_t>(StoreChain(file.data)));
   return static_cast<uint32_t>(e - image_.data());
 }
 

@@ -31,7 +31,7 @@ class ImageBuilder {
   uint32_t AddDirectory(int number, int parent, const std::string& name, uint32_t dateTime = 0);
   // Adds a file entry to a directory (its next free record, growing the directory
   // by a sector when full); returns the entry's byte offset in the image.
-  uint32_t AddFile(int directory, const FileSpec& spec);
+  uint32_t AddFile(int directory, const FileSpec& file);
   // Stores data in free sectors from `from` upward, linked as a chain; returns the first sector.
   uint32_t StoreChain(const std::vector<uint8_t>& data, uint32_t from = 0);
 
