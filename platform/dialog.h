@@ -21,6 +21,14 @@ class DialogControls {
   virtual int AddListItem(int id, const char* text) = 0;
   virtual void SetListSelection(int id, int index) = 0;
   virtual int GetListSelection(int id) = 0;  // -1 when nothing is selected
+  // Like GetText, for item `index` of a list box; 0 (an empty text) when there is no such
+  // item. Controls without list boxes need not provide it.
+  virtual uint32_t GetListItemText(int id, int index, char* buffer, uint32_t size) {
+    (void)id;
+    (void)index;
+    if (size) buffer[0] = 0;
+    return 0;
+  }
   virtual void End(intptr_t result) = 0;
 
  protected:

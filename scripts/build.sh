@@ -9,3 +9,5 @@ for kind in native win32 win64; do
   "$root/scripts/configure.sh" "$kind"
 done
 echo "Built: build/native, build/win32, build/win64"
+echo "== demo"
+"$root/scripts/demo.sh" "$root/build/native"

@@ -4,10 +4,14 @@
 #include "common/host_api.h"
 #include "common/host_boundary.h"
 #include "common/plugin_entry.h"
+#include <cstring>
+
+#include "common/naming_dialog.h"
+#include "disk/delete_files.h"
 #include "disk/disk_image.h"
 #include "disk/disk_module.h"
-#include "common/naming_dialog.h"
 #include "disk/options_dialog.h"
+#include "disk/pack_files.h"
 
 using namespace ox;
 using namespace ox::disk;
@@ -32,6 +36,38 @@ OX_EXPORT int OX_HOSTCALL ProcessFile(void* handle, int operation, char* destPat
 
 OX_EXPORT int OX_HOSTCALL CloseArchive(void* handle) {
   return handle ? disk::CloseArchive(static_cast<DiskImage*>(handle)) : kHostEClose;
+}
+
+namespace {
+
+// A list of NUL-terminated names ended by an empty one, taken in this platform's separators.
+void ListFromHost(char* list) {
+  if (!list) return;
+  size_t length = 0;
+  while (list[length]) length += strlen(list + length) + 1;
+  host::FromHostSeparators(list, length);
+}
+
+void TextFromHost(char* text) {
+  if (text) host::FromHostSeparators(text, strlen(text));
+}
+
+}  // namespace
+
+OX_EXPORT int OX_HOSTCALL PackFiles(char* packedFile, char* subPath, char* srcPath, char* addList, int flags) {
+  if (!Module().loaded || !packedFile) return kHostEOpen;
+  TextFromHost(packedFile);
+  TextFromHost(subPath);
+  TextFromHost(srcPath);
+  ListFromHost(addList);
+  return disk::PackFiles(packedFile, subPath, srcPath, addList, flags, Module());
+}
+
+OX_EXPORT int OX_HOSTCALL DeleteFiles(char* packedFile, char* deleteList) {
+  if (!Module().loaded || !packedFile) return kHostEOpen;
+  TextFromHost(packedFile);
+  ListFromHost(deleteList);
+  return disk::DeleteFiles(packedFile, deleteList, Module().settings);
 }
 
 OX_EXPORT int OX_HOSTCALL GetPackerCaps() {

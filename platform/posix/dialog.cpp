@@ -48,6 +48,17 @@ class VirtualControls final : public DialogControls {
     c.selection = index >= 0 && index < static_cast<int>(c.items.size()) ? index : -1;
   }
   int GetListSelection(int id) override { return controls_[id].selection; }
+  uint32_t GetListItemText(int id, int index, char* buffer, uint32_t size) override {
+    if (size == 0) return 0;
+    buffer[0] = 0;
+    const auto& items = controls_[id].items;
+    if (index < 0 || index >= static_cast<int>(items.size())) return 0;
+    const std::string& t = items[static_cast<size_t>(index)];
+    uint32_t n = static_cast<uint32_t>(t.size() < size - 1 ? t.size() : size - 1);
+    memcpy(buffer, t.data(), n);
+    buffer[n] = 0;
+    return n;
+  }
   void End(intptr_t result) override {
     ended_ = true;
     result_ = result;

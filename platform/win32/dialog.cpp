@@ -26,6 +26,15 @@ class Win32Controls final : public DialogControls {
     LRESULT r = SendDlgItemMessageA(dialog_, id, LB_GETCURSEL, 0, 0);
     return r == LB_ERR ? -1 : static_cast<int>(r);
   }
+  uint32_t GetListItemText(int id, int index, char* buffer, uint32_t size) override {
+    if (size == 0) return 0;
+    buffer[0] = 0;
+    // LB_GETTEXT writes the whole text, so it is asked only when the text fits.
+    LRESULT n = SendDlgItemMessageA(dialog_, id, LB_GETTEXTLEN, index, 0);
+    if (n == LB_ERR || static_cast<uint32_t>(n) >= size) return 0;
+    n = SendDlgItemMessageA(dialog_, id, LB_GETTEXT, index, reinterpret_cast<LPARAM>(buffer));
+    return n == LB_ERR ? 0 : static_cast<uint32_t>(n);
+  }
   void End(intptr_t result) override { EndDialog(dialog_, result); }
 
  private:

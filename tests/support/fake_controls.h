@@ -36,6 +36,12 @@ class FakeControls final : public plat::DialogControls {
   }
   void SetListSelection(int id, int index) override { controls[id].selection = index; }
   int GetListSelection(int id) override { return controls[id].selection; }
+  uint32_t GetListItemText(int id, int index, char* buffer, uint32_t size) override {
+    const auto& items = controls[id].items;
+    std::string t = index >= 0 && index < static_cast<int>(items.size()) ? items[index].substr(0, size - 1) : "";
+    memcpy(buffer, t.c_str(), t.size() + 1);
+    return static_cast<uint32_t>(t.size());
+  }
   void End(intptr_t r) override {
     ended = true;
     result = r;

@@ -20,7 +20,9 @@ std::string PluginCopy(const oxtest::TempDir& dir, size_t length) {
   const std::string file = std::string("Vorkel") + OX_PLUGIN_SUFFIX;
   while (folder.size() + 1 + file.size() < length) {
     size_t room = length - folder.size() - 1 - file.size();
-    folder += sep + std::string(room > 101 ? 100 : room - 1, 'p');
+    // Never leave room for a separator alone, which would make an empty component.
+    size_t take = room > 101 ? (room == 102 ? 99 : 100) : room - 1;
+    folder += sep + std::string(take, 'p');
     fs::create_directory(folder);
   }
   std::string path = folder + sep + file;

@@ -61,6 +61,15 @@ TEST(Profile, WritesTheTextWindowsWrites) {
   ASSERT_TRUE(ProfileWriteString("a", "K", "1", p));
   EXPECT_EQ(Get(path), "[a]\r\nk=1");
 
+  // New names keep their trailing blanks; the section without a name is the lines before the first header.
+  Put(path, "");
+  ASSERT_TRUE(ProfileWriteString(" new ", " k ", "v", p));
+  EXPECT_EQ(Get(path), "[new ]\r\nk =v\r\n");
+  Put(path, "a=1\r\n[s]\r\nk\r\n");
+  ASSERT_TRUE(ProfileWriteString("", "c", "3", p));
+  ASSERT_TRUE(ProfileWriteString("s", "k", "4", p));  // a line without "=" gets its value
+  EXPECT_EQ(Get(path), "a=1\r\nc=3\r\n[s]\r\nk=4\r\n");
+
   // Only the first of two equal keys or sections is used and changed.
   Put(path, "[vorkel]\nA=1\nA=2\n[vorkel]\nB=5\n");
   EXPECT_EQ(ReadString(path, "vorkel", "A"), "1");
