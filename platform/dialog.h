@@ -18,6 +18,10 @@ class DialogControls {
   virtual void LimitText(int id, uint32_t limit) = 0;
   virtual void SelectText(int id, int from, int to) = 0;
   virtual void Focus(int id) = 0;
+  // Posted forms of Focus and SelectText: they take effect after the dialog's own start-up,
+  // which would otherwise move the focus and select a whole edit text again.
+  virtual void FocusLater(int id) { Focus(id); }
+  virtual void SelectTextLater(int id, int from, int to) { SelectText(id, from, to); }
   virtual int AddListItem(int id, const char* text) = 0;
   virtual void SetListSelection(int id, int index) = 0;
   virtual int GetListSelection(int id) = 0;  // -1 when nothing is selected

@@ -12,6 +12,9 @@ using ModuleHandle = void*;
 uint32_t GetModulePath(ModuleHandle module, char* buffer, uint32_t size);
 
 void* LoadModule(const char* path);
+// Like LoadLibraryA with a bare file name: Windows applies its standard search; POSIX
+// looks in the program's own directory first, then in the current directory.
+void* LoadModuleByName(const char* fileName);
 void* GetExport(void* library, const char* name);
 void UnloadModule(void* library);
 

@@ -57,6 +57,29 @@ void* LoadModule(const char* path) {
   return dlopen(native.c_str(), RTLD_NOW | RTLD_LOCAL);
 }
 
+void* LoadModuleByName(const char* fileName) {
+  // The directories Windows searches first for a library named without a path: the
+  // program's own, then the current one. The first that holds the file decides.
+  char dirs[2][PATH_MAX];
+  uint32_t n = GetModulePath(nullptr, dirs[0], PATH_MAX);
+  if (n == 0 || n >= PATH_MAX) dirs[0][0] = 0;
+  char* slash = strrchr(dirs[0], '/');
+  if (slash) slash[1] = 0;
+  else dirs[0][0] = 0;
+  if (!getcwd(dirs[1], PATH_MAX - 1)) dirs[1][0] = 0;
+  else strcat(dirs[1], "/");
+  for (const char* dir : dirs) {
+    if (!dir[0]) continue;
+    char path[PATH_MAX];
+    if (strlen(dir) + strlen(fileName) + 1 > sizeof path) continue;
+    strcpy(path, dir);
+    strcat(path, fileName);
+    if (access(path, F_OK) == 0) return LoadModule(path);
+  }
+  posix::SetError(126);  // the specified module could not be found
+  return nullptr;
+}
+
 void* GetExport(void* library, const char* name) { return library ? dlsym(library, name) : nullptr; }
 
 void UnloadModule(void* library) {

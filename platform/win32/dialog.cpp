@@ -18,6 +18,12 @@ class Win32Controls final : public DialogControls {
   void LimitText(int id, uint32_t limit) override { SendDlgItemMessageA(dialog_, id, EM_LIMITTEXT, limit, 0); }
   void SelectText(int id, int from, int to) override { SendDlgItemMessageA(dialog_, id, EM_SETSEL, from, to); }
   void Focus(int id) override { SetFocus(GetDlgItem(dialog_, id)); }
+  void FocusLater(int id) override {
+    PostMessageA(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog_, id)), TRUE);
+  }
+  void SelectTextLater(int id, int from, int to) override {
+    PostMessageA(GetDlgItem(dialog_, id), EM_SETSEL, from, to);
+  }
   int AddListItem(int id, const char* text) override {
     return static_cast<int>(SendDlgItemMessageA(dialog_, id, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text)));
   }
