@@ -3,6 +3,8 @@
 #ifdef _WIN32
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <cstring>
 
 namespace oxtest {
@@ -88,6 +90,28 @@ bool ReadDialogTemplate(void* module, int resource, DialogTemplate* out) {
     out->controls.push_back(c);
   }
   return true;
+}
+
+void ExpectControls(const std::vector<DialogControl>& actual, const DialogControl* expected, size_t count) {
+  ASSERT_EQ(actual.size(), count);
+  for (size_t i = 0; i < count; ++i) {
+    const DialogControl& c = actual[i];
+    const DialogControl& e = expected[i];
+    EXPECT_EQ(c.id, e.id) << i;
+    EXPECT_EQ(c.kind, e.kind) << i;
+    EXPECT_EQ(c.text, e.text) << i;
+    EXPECT_EQ(std::vector<int>({c.x, c.y, c.cx, c.cy}), std::vector<int>({e.x, e.y, e.cx, e.cy})) << i;
+    EXPECT_EQ(c.style & e.style, e.style) << i;
+    EXPECT_EQ(c.style & WS_TABSTOP, e.style & WS_TABSTOP) << i;
+  }
+}
+
+void* WaitForDialog(const char* caption) {
+  for (int i = 0; i < 600; ++i) {
+    if (HWND w = FindWindowA("#32770", caption)) return w;
+    Sleep(50);
+  }
+  return nullptr;
 }
 
 }  // namespace oxtest

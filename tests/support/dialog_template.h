@@ -28,5 +28,12 @@ struct DialogTemplate {
 // False when the module has no such extended dialog template.
 bool ReadDialogTemplate(void* module, int resource, DialogTemplate* out);
 
+// Expects the controls in order with the given ids, classes, texts and positions, each
+// with at least the given style bits and a tab stop exactly where one is listed.
+void ExpectControls(const std::vector<DialogControl>& actual, const DialogControl* expected, size_t count);
+
+// The top-level dialog window with this caption once it shows (up to 30 s), or null.
+void* WaitForDialog(const char* caption);
+
 }  // namespace oxtest
 #endif

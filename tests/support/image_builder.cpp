@@ -152,4 +152,13 @@ void WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) 
   fclose(f);
 }
 
+void WriteTextFile(const std::string& path, const std::string& text) {
+  WriteWholeFile(path, std::vector<uint8_t>(text.begin(), text.end()));
+}
+
+std::string ReadTextFile(const std::string& path) {
+  std::vector<uint8_t> bytes = ReadWholeFile(path);
+  return std::string(bytes.begin(), bytes.end());
+}
+
 }  // namespace oxtest

@@ -138,17 +138,7 @@ TEST(DiskPlugin, OptionsDialogResourceIsLaidOutAsDesigned) {
       {-1, label, "Attributes", 241, 152, 43, 8, 0},
       {1013, button, "Automatically enter dir 0", 128, 86, 97, 10, BS_AUTOCHECKBOX | WS_DISABLED | tab},
   };
-  ASSERT_EQ(t.controls.size(), std::size(expected));
-  for (size_t i = 0; i < std::size(expected); ++i) {
-    const auto& c = t.controls[i];
-    const auto& e = expected[i];
-    EXPECT_EQ(c.id, e.id) << i;
-    EXPECT_EQ(c.kind, e.kind) << i;
-    EXPECT_EQ(c.text, e.text) << i;
-    EXPECT_EQ(std::vector<int>({c.x, c.y, c.cx, c.cy}), std::vector<int>({e.x, e.y, e.cx, e.cy})) << i;
-    EXPECT_EQ(c.style & e.style, e.style) << i;
-    EXPECT_EQ(c.style & WS_TABSTOP, e.style & WS_TABSTOP) << i;  // only the listed tab stops
-  }
+  oxtest::ExpectControls(t.controls, expected, std::size(expected));
 }
 
 // The real dialog, driven as a user would: a second thread finds the window, reads its
@@ -175,11 +165,7 @@ TEST(DiskPlugin, OptionsDialogRunsFromItsResource) {
     return std::string(text);
   };
   std::thread user([&] {
-    HWND dialog = nullptr;
-    for (int i = 0; i < 200 && !dialog; ++i) {
-      dialog = FindWindowA(nullptr, "Vorkel options");
-      if (!dialog) Sleep(50);
-    }
+    auto dialog = static_cast<HWND>(oxtest::WaitForDialog("Vorkel options"));
     if (!dialog) return;
     seen.found = true;
     seen.about = read(dialog, 101);

@@ -17,14 +17,8 @@ using oxtest::TempDir;
 
 namespace {
 
-void Put(const std::string& path, const std::string& text) {
-  oxtest::WriteWholeFile(path, std::vector<uint8_t>(text.begin(), text.end()));
-}
-
-std::string Get(const std::string& path) {
-  std::vector<uint8_t> bytes = oxtest::ReadWholeFile(path);
-  return std::string(bytes.begin(), bytes.end());
-}
+const auto Put = oxtest::WriteTextFile;
+const auto Get = oxtest::ReadTextFile;
 
 std::string ReadString(const std::string& path, const char* section, const char* key, const char* def = "dflt",
                        uint32_t size = 100) {

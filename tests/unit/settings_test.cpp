@@ -14,14 +14,8 @@ using oxtest::TempDir;
 
 namespace {
 
-void Put(const std::string& path, const std::string& text) {
-  oxtest::WriteWholeFile(path, std::vector<uint8_t>(text.begin(), text.end()));
-}
-
-std::string Get(const std::string& path) {
-  std::vector<uint8_t> bytes = oxtest::ReadWholeFile(path);
-  return std::string(bytes.begin(), bytes.end());
-}
+const auto Put = oxtest::WriteTextFile;
+const auto Get = oxtest::ReadTextFile;
 
 bool SameBytes(const NamingMode& a, const NamingMode& b) { return memcmp(&a, &b, sizeof a) == 0; }
 

@@ -420,11 +420,7 @@ TEST_F(TapePlugin, OptionsDialogRunsFromItsResource) {
     bool decimal = true;
   } seen;
   std::thread user([&] {
-    HWND dialog = nullptr;
-    for (int i = 0; i < 600 && !dialog; ++i) {
-      dialog = FindWindowA(nullptr, "Nalmet options");
-      if (!dialog) Sleep(50);
-    }
+    auto dialog = static_cast<HWND>(WaitForDialog("Nalmet options"));
     if (!dialog) return;
     seen.found = true;
     char text[512];

@@ -231,16 +231,6 @@ TEST(ToolNameDialog, ResourceIsLaidOutAsDesigned) {
       {1, button, "OK", 42, 62, 50, 14, BS_DEFPUSHBUTTON | tab},
       {2, button, "Cancel", 103, 62, 50, 14, tab},
   };
-  ASSERT_EQ(t.controls.size(), std::size(expected));
-  for (size_t i = 0; i < std::size(expected); ++i) {
-    const auto& c = t.controls[i];
-    const auto& e = expected[i];
-    EXPECT_EQ(c.id, e.id) << i;
-    EXPECT_EQ(c.kind, e.kind) << i;
-    EXPECT_EQ(c.text, e.text) << i;
-    EXPECT_EQ(std::vector<int>({c.x, c.y, c.cx, c.cy}), std::vector<int>({e.x, e.y, e.cx, e.cy})) << i;
-    EXPECT_EQ(c.style & e.style, e.style) << i;
-    EXPECT_EQ(c.style & WS_TABSTOP, e.style & WS_TABSTOP) << i;
-  }
+  oxtest::ExpectControls(t.controls, expected, std::size(expected));
 }
 #endif

@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "dialog_template.h"
 #include "platform/profile.h"
 #include "process.h"
 #include "tape_support.h"
@@ -60,13 +61,7 @@ struct ToolResult : oxtest::ProcessResult {
 };
 
 #ifdef _WIN32
-HWND WaitForDialog(const char* caption) {
-  for (int i = 0; i < 200; ++i) {
-    if (HWND w = FindWindowA("#32770", caption)) return w;
-    Sleep(50);
-  }
-  return nullptr;
-}
+HWND WaitForDialog(const char* caption) { return static_cast<HWND>(oxtest::WaitForDialog(caption)); }
 
 // A user at the real dialogs: waits for each, looks at it and presses the button.
 void AnswerDialogs(const Answers& a, ToolResult* seen) {
